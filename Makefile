@@ -1,0 +1,40 @@
+# The two commands a newcomer types: `make run` and `make test`.
+# Both install what is missing (Debian packages), configure and build first.
+
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+SANITIZE   ?= OFF
+JOBS       ?= $(shell nproc)
+
+PACKAGES = g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxlsxwriter-dev \
+           libgtest-dev libgmock-dev xvfb xauth
+
+.PHONY: run test build deps configure clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUORVEL_SANITIZE=$(SANITIZE) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@cd $(BUILD)/bin && \
+	  { [ -e DB2.mdb ] || ./makedb --demo DB2.mdb; } && \
+	  { [ -e quorvel.ini ] || printf '[SrvSettings]\r\nConnectOnStart=1\r\n' > quorvel.ini; } && \
+	  ./quorvel
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

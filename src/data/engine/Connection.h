@@ -1,0 +1,109 @@
+#pragma once
+// The one connection to the database file.
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <vector>
+
+struct sqlite3;
+
+namespace db {
+
+/// Anything that holds rows read through the connection and must be closed
+/// before the file is (datasets).
+class ConnectionClient
+{
+public:
+    virtual ~ConnectionClient() = default;
+    virtual void close() = 0;
+};
+
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    /// `key=value;…` options; unknown keys are kept and ignored, never an error.
+    void setConnectionString(const QString &text);
+    QString connectionString() const { return m_connectionString; }
+    /// Value of one option of the connection string (case-insensitive key).
+    QString option(const QString &key) const;
+
+    /// The database file; overrides "Data Source" of the connection string.
+    void setDataSource(const QString &path);
+    /// The full path of the database file, as set before connecting.
+    QString dataSource() const;
+
+    /// Hooks run around connect and disconnect (the data module's rules).
+    std::function<void()> beforeConnect, afterConnect, beforeDisconnect, afterDisconnect;
+
+    /// Opens the file. Does nothing while connected. Throws DataError with the
+    /// engine's text when the file is missing, locked or not a database; the
+    /// connection then stays closed.
+    void open();
+    /// Closes every dataset on the connection, then the file. No-op when closed.
+    void close();
+    bool isConnected() const { return m_handle != nullptr; }
+
+    /// Opens a file directly (no hooks); `create` makes a new empty file.
+    /// Used by tools and by the schema maker.
+    void openFile(const QString &path, bool create);
+
+    /// Transactions nest: an inner begin is a savepoint whose commit or
+    /// rollback leaves the outer transaction running.
+    void begin();
+    void commit();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    /// Runs statements without a result. Throws DataError.
+    void execute(const QString &sql);
+
+    sqlite3 *handle() const { return m_handle; }
+
+    // Datasets register themselves so that disconnecting can close them.
+    void attach(ConnectionClient *client);
+    void detach(ConnectionClient *client);
+
+private:
+    void closeHandle();
+
+    sqlite3 *m_handle = nullptr;
+    QString m_connectionString;
+    QString m_dataSource;
+    int m_depth = 0;
+    std::vector<ConnectionClient *> m_clients;
+};
+
+/// Rolls back in its destructor unless committed: `Transaction t(conn); …; t.commit();`
+class Transaction
+{
+public:
+    explicit Transaction(Connection &connection) : m_connection(connection) { m_connection.begin(); }
+    ~Transaction()
+    {
+        if (!m_done) {
+            try {
+                m_connection.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit()
+    {
+        m_connection.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Connection &m_connection;
+    bool m_done = false;
+};
+
+} // namespace db

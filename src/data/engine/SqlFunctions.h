@@ -1,0 +1,16 @@
+#pragma once
+
+struct sqlite3;
+
+namespace db {
+
+/// Teaches a connection what the program's statements expect of the engine:
+/// `like` matching case-insensitively for every letter (Cyrillic names too),
+/// `len` as the number of characters, and the NOCASE collation folding every
+/// letter so that names order alphabetically. Throws DataError on failure.
+void registerSqlFunctions(sqlite3 *handle);
+
+/// The matcher behind `like`: '%' any run, '_' one character, case-insensitive.
+bool likeMatches(const class QString &pattern, const class QString &value);
+
+} // namespace db

@@ -1,0 +1,154 @@
+#include "Statement.h"
+
+#include "Errors.h"
+#include "Storage.h"
+
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+[[noreturn]] void fail(sqlite3 *db)
+{
+    throw DataError(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+} // namespace
+
+Statement::Statement(sqlite3 *handle, const QString &sql) : m_db(handle)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw DataError(text);
+    }
+    if (!m_stmt) // only blanks or comments
+        throw DataError(QStringLiteral("Empty statement"));
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant &raw)
+{
+    const QVariant value = toStorageValue(raw);
+    int rc;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::Short:
+            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
+            break;
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        fail(m_db);
+}
+
+void Statement::bind(const QString &name, const QVariant &value)
+{
+    const QByteArray key = (name.startsWith(u':') ? name : u':' + name).toUtf8();
+    const int index = sqlite3_bind_parameter_index(m_stmt, key.constData());
+    if (index > 0)
+        bind(index, value);
+}
+
+int Statement::parameterCount() const
+{
+    return sqlite3_bind_parameter_count(m_stmt);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
+    throw DataError(text);
+}
+
+int Statement::execute()
+{
+    while (step()) {
+    }
+    return sqlite3_changes(m_db);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QString Statement::columnDeclType(int column) const
+{
+    const char *type = sqlite3_column_decltype(m_stmt, column);
+    return type ? QString::fromUtf8(type).toLower() : QString();
+}
+
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return text(column);
+    }
+}
+
+QString Statement::text(int column) const
+{
+    const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return chars ? QString::fromUtf8(chars, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+double Statement::real(int column) const
+{
+    return sqlite3_column_double(m_stmt, column);
+}
+
+qint64 Statement::integer(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+} // namespace db

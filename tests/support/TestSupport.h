@@ -1,0 +1,44 @@
+#pragma once
+// Shared by the core tests: a fresh temporary program folder per test and a
+// fixed locale, so that no test depends on the machine or on another test.
+
+#include <QLocale>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+/// A temporary program folder with a program file path inside it.
+class ProgramFolder
+{
+public:
+    ProgramFolder();
+    /// Folder path with a trailing separator, as the program uses it.
+    QString folder() const;
+    /// The (not existing) program file "quorvel" inside the folder.
+    QString programPath() const;
+    /// Path of a file in the folder.
+    QString file(const QString &name) const;
+    /// Creates "DB2.mdb" with the schema; returns its path.
+    QString createDatabase() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+/// Sets the default locale for the lifetime of the object.
+class LocaleGuard
+{
+public:
+    explicit LocaleGuard(const QLocale &locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
+    ~LocaleGuard() { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
+
+/// A locale with a full stop and dd.MM.yyyy dates, and one with a comma.
+QLocale pointLocale();
+QLocale commaLocale();
+
+} // namespace testing_support
