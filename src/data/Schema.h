@@ -1,6 +1,7 @@
 #pragma once
 // The four tables of the database file and what keeps them sound.
 
+class QString;
 namespace db { class Connection; }
 
 namespace Schema {
@@ -11,6 +12,6 @@ void create(db::Connection &connection);
 
 /// Creates a new database file at `path` with the schema (replacing nothing:
 /// fails when the file exists). Throws db::DataError.
-void createFile(const class QString &path);
+void createFile(const QString &path);
 
 } // namespace Schema

@@ -1,6 +1,7 @@
 #pragma once
 
 struct sqlite3;
+class QString;
 
 namespace db {
 
@@ -11,6 +12,6 @@ namespace db {
 void registerSqlFunctions(sqlite3 *handle);
 
 /// The matcher behind `like`: '%' any run, '_' one character, case-insensitive.
-bool likeMatches(const class QString &pattern, const class QString &value);
+bool likeMatches(const QString &pattern, const QString &value);
 
 } // namespace db
