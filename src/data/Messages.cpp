@@ -1,0 +1,97 @@
+#include "Messages.h"
+
+TMessages &Messages()
+{
+    static TMessages messages;
+    return messages;
+}
+
+void resetMessages()
+{
+    Messages() = TMessages{};
+}
+
+const std::vector<MessageEntry> &messageTable()
+{
+    // The key is spelled by the member's own name, so the two cannot drift apart.
+#define MESSAGE(name) MessageEntry{#name, &TMessages::name}
+    static const std::vector<MessageEntry> table{
+        MESSAGE(lDelMes),
+        MESSAGE(lIndefiniteCatalog),
+        MESSAGE(lPeriodFrom),
+        MESSAGE(lPointsIsResetMes),
+        MESSAGE(lEnterFileNameDialog),
+        MESSAGE(lBackUpIsSuccessful),
+        MESSAGE(lPeriodCaption),
+        MESSAGE(lClients),
+        MESSAGE(lAddOrder),
+        MESSAGE(lRefusal),
+        MESSAGE(lChangeToOrder),
+        MESSAGE(lAddRefusal),
+        MESSAGE(lOrder),
+        MESSAGE(lChangeToRefusal),
+        MESSAGE(lCatalogDate),
+        MESSAGE(lAddClient),
+        MESSAGE(lUnit),
+        MESSAGE(lNoClientMes),
+        MESSAGE(lRunExcelError),
+        MESSAGE(lLevelColumn),
+        MESSAGE(lIDColumn),
+        MESSAGE(lSNameColumn),
+        MESSAGE(lTotalPointsColumn),
+        MESSAGE(lGroupPointsColumn),
+        MESSAGE(lBonusColumn),
+        MESSAGE(lReserveColumn),
+        MESSAGE(lAdminNode),
+        MESSAGE(lClients2),
+        MESSAGE(lChooseClient),
+        MESSAGE(lChooseProduct),
+        MESSAGE(lSearch),
+        MESSAGE(lEnterName),
+        MESSAGE(lArchive),
+        MESSAGE(lConnectionError),
+        MESSAGE(lBDRewriteWarning),
+        MESSAGE(lDeleteError),
+        MESSAGE(lActionIsSuccess),
+        MESSAGE(lDeleteOrdered),
+        MESSAGE(lChooseCatalog),
+        MESSAGE(lPeriodTo),
+        MESSAGE(lRestoreErrorMes),
+        MESSAGE(lBackupErrorMes),
+        MESSAGE(lRestoreSuccessMes),
+        MESSAGE(lBackupSuccessMes),
+        MESSAGE(lResetPointsConfirm),
+        MESSAGE(lIndefiniteDeletion),
+        MESSAGE(lEnterCustomerFirst),
+        MESSAGE(lFuncInProcess),
+        MESSAGE(lMoveCostomerHint),
+        MESSAGE(lBonusCalcHint),
+        MESSAGE(lFindCustomerHint),
+        MESSAGE(lManyCataloquesHint),
+        MESSAGE(lBackupHint),
+        MESSAGE(lLevel),
+        MESSAGE(lNewCustomerCaption),
+        MESSAGE(lEditCustomerCaption),
+        MESSAGE(lCustomerDeleteImpossibleMes),
+        MESSAGE(lCustomerDeleteConfirm),
+        MESSAGE(lProductAddingHint),
+        MESSAGE(lAddOrderCustomerHint),
+        MESSAGE(lDuplicateProductMes1),
+        MESSAGE(lDuplicateProductMes2),
+        MESSAGE(lNewCaption),
+        MESSAGE(lEditCaption),
+        MESSAGE(lIsSubordinateMes),
+        MESSAGE(lCustomerIsTheSameMes),
+        MESSAGE(lDeleteProductConfirm),
+        MESSAGE(lFieldMustHaveValue),
+        MESSAGE(lSaveChangesConfirm),
+        MESSAGE(lPersonalPoints),
+        MESSAGE(lGroupPoints),
+        MESSAGE(lNetPoints),
+        MESSAGE(lCoordinatorPoints),
+        MESSAGE(lDirectorPoints),
+        MESSAGE(lSuburdinateCustomerConfirm),
+    };
+#undef MESSAGE
+    return table;
+}

@@ -1,0 +1,67 @@
+#include "data/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+namespace {
+
+TEST(Messages_Table, LoadOrder_HasEveryKeyOnceFromDelMesToSuburdinateConfirm)
+{
+    const auto &table = messageTable();
+    ASSERT_EQ(table.size(), 75u);
+    EXPECT_STREQ(table.front().key, "lDelMes");
+    EXPECT_STREQ(table[1].key, "lIndefiniteCatalog");
+    EXPECT_STREQ(table[39].key, "lPeriodTo");
+    EXPECT_STREQ(table[40].key, "lRestoreErrorMes");
+    EXPECT_STREQ(table.back().key, "lSuburdinateCustomerConfirm");
+
+    // Distinct keys, and each key bound to its own variable: writing every
+    // entry's position into its variable must leave 75 different texts.
+    TMessages probe;
+    QSet<QString> keys;
+    for (size_t i = 0; i < table.size(); ++i) {
+        keys.insert(QString::fromLatin1(table[i].key));
+        probe.*table[i].member = QString::number(i);
+    }
+    EXPECT_EQ(keys.size(), 75);
+    for (size_t i = 0; i < table.size(); ++i)
+        EXPECT_EQ(probe.*table[i].member, QString::number(i)) << table[i].key;
+}
+
+TEST(Messages_BuiltIns, Texts_AreExactIncludingBlanksQuotesAndLineBreaks)
+{
+    resetMessages();
+    const TMessages &m = Messages();
+    EXPECT_EQ(m.lDelMes, QStringLiteral("Delete current record?%srestore will be impossible!"));
+    EXPECT_EQ(m.lPeriodFrom, QStringLiteral(" From "));
+    EXPECT_EQ(m.lOrder, QStringLiteral(" Order "));
+    EXPECT_EQ(m.lChangeToOrder, QStringLiteral("Change on \"Order\""));
+    EXPECT_EQ(m.lCatalogDate, QStringLiteral(" Cataloque Date - "));
+    EXPECT_EQ(m.lClients2, QStringLiteral("Customers - %s "));
+    EXPECT_TRUE(m.lIndefiniteCatalog.isEmpty());
+    EXPECT_TRUE(m.lChooseCatalog.isEmpty());
+    EXPECT_TRUE(m.lBackupHint.isEmpty());
+    // A line feed followed by a carriage return, as real characters.
+    EXPECT_EQ(m.lRestoreErrorMes, QStringLiteral("The restore operation failed") + QChar(u'\n')
+                                      + QChar(u'\r') + QStringLiteral("Error code - %d"));
+    EXPECT_EQ(m.lBackupErrorMes.indexOf(QStringLiteral("\n\r")), 27);
+    EXPECT_EQ(m.fixedError, QStringLiteral("Error"));
+    EXPECT_EQ(m.fixedOrderButtonsHint, QStringLiteral("To manage ordered items use buttons "));
+}
+
+TEST(Messages_Reset, AfterChanges_RestoresEveryBuiltIn)
+{
+    resetMessages();
+    const TMessages builtIn;
+    for (const MessageEntry &entry : messageTable())
+        Messages().*entry.member = QStringLiteral("changed");
+    Messages().fixedError = QStringLiteral("changed");
+
+    resetMessages();
+    for (const MessageEntry &entry : messageTable())
+        EXPECT_EQ(Messages().*entry.member, builtIn.*entry.member) << entry.key;
+    EXPECT_EQ(Messages().fixedError, QStringLiteral("Error"));
+}
+
+} // namespace
