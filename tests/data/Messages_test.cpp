@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(Messages_Table, LoadOrder_HasEveryKeyOnceFromDelMesToSuburdinateConfirm)
+TEST(Messages, Table_HasEveryKeyOnceInLoadOrder)
 {
     const auto &table = messageTable();
     ASSERT_EQ(table.size(), 75u);
@@ -29,7 +29,7 @@ TEST(Messages_Table, LoadOrder_HasEveryKeyOnceFromDelMesToSuburdinateConfirm)
         EXPECT_EQ(probe.*table[i].member, QString::number(i)) << table[i].key;
 }
 
-TEST(Messages_BuiltIns, Texts_AreExactIncludingBlanksQuotesAndLineBreaks)
+TEST(Messages, BuiltIns_ExactWithBlanksQuotesAndLineBreaks)
 {
     resetMessages();
     const TMessages &m = Messages();
@@ -50,7 +50,7 @@ TEST(Messages_BuiltIns, Texts_AreExactIncludingBlanksQuotesAndLineBreaks)
     EXPECT_EQ(m.fixedOrderButtonsHint, QStringLiteral("To manage ordered items use buttons "));
 }
 
-TEST(Messages_Reset, AfterChanges_RestoresEveryBuiltIn)
+TEST(Messages, ResetAfterChanges_RestoresEveryBuiltIn)
 {
     resetMessages();
     const TMessages builtIn;

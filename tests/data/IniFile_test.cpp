@@ -1,0 +1,227 @@
+#include "data/IniFile.h"
+#include "data/engine/Errors.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using testing_support::ProgramFolder;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+TEST(IniFile, MissingFile_ReadsDefaultsAndFirstWriteCreatesIt)
+{
+    ProgramFolder folder;
+    IniFile ini(folder.file(QStringLiteral("quorvel.ini")));
+    EXPECT_EQ(ini.readString(QStringLiteral("MiscSettings"), QStringLiteral("ProductIDMask"),
+                             QStringLiteral("AAA-AA;1;_")),
+              QStringLiteral("AAA-AA;1;_"));
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("MiscSettings"), QStringLiteral("ShowHints")));
+    EXPECT_TRUE(ini.readBool(QStringLiteral("MiscSettings"), QStringLiteral("ShowHints"), true));
+    EXPECT_TRUE(ini.sections().isEmpty());
+
+    ini.writeBool(QStringLiteral("MiscSettings"), QStringLiteral("ShowHints"), true);
+    EXPECT_EQ(readBytes(ini.path()), QByteArray("[MiscSettings]\r\nShowHints=1\r\n"));
+}
+
+TEST(IniFile, ReadBool_IntegersDecideOtherTextGivesDefault)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("b.ini"));
+    writeBytes(path, "[S]\nyes=yes\ntwo=2\nhex=0x1\nHEX=0X1F\nzero=0\nhexzero=0x0\nabc=abc\n"
+                     "empty=\nneg=-1\nquoted='1'\nblanks=  3  \ntrailing=12abc\nbarehex=0x\n");
+    const IniFile ini(path);
+    const auto read = [&](const char *key, bool def) {
+        return ini.readBool(QStringLiteral("S"), QString::fromLatin1(key), def);
+    };
+    EXPECT_FALSE(read("yes", false));
+    EXPECT_TRUE(read("yes", true));
+    EXPECT_TRUE(read("two", false));
+    EXPECT_TRUE(read("hex", false));
+    EXPECT_TRUE(read("HEX_", true)); // absent: default
+    EXPECT_TRUE(read("neg", false));
+    EXPECT_TRUE(read("quoted", false));
+    EXPECT_TRUE(read("blanks", false));
+    EXPECT_FALSE(read("zero", true));
+    EXPECT_FALSE(read("hexzero", true));
+    EXPECT_TRUE(read("abc", true));
+    EXPECT_FALSE(read("abc", false));
+    EXPECT_TRUE(read("empty", true));
+    EXPECT_TRUE(read("trailing", true));
+    EXPECT_FALSE(read("trailing", false));
+    EXPECT_TRUE(read("barehex", true));
+}
+
+TEST(IniFile, Names_CompareWithoutLetterCase)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("c.ini"));
+    writeBytes(path, "[MiscSettings]\r\nShowHints=1\r\n");
+    IniFile ini(path);
+    EXPECT_TRUE(ini.hasKey(QStringLiteral("miscsettings"), QStringLiteral("SHOWHINTS")));
+    EXPECT_EQ(ini.readString(QStringLiteral("MISCSETTINGS"), QStringLiteral("showhints")),
+              QStringLiteral("1"));
+
+    // Rewriting under another spelling changes the one line, adds nothing.
+    ini.writeString(QStringLiteral("MISCSETTINGS"), QStringLiteral("showhints"), QStringLiteral("0"));
+    EXPECT_EQ(readBytes(path), QByteArray("[MiscSettings]\r\nShowHints=0\r\n"));
+}
+
+TEST(IniFile, NewKey_GoesToEndOfItsSectionAndNewSectionToEndOfFile)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("loc"));
+    writeBytes(path, "[Controls]\r\na=1\r\n\r\n[Consts]\r\nb=2\r\n");
+    IniFile ini(path);
+    ini.writeString(QStringLiteral("controls"), QStringLiteral("c"), QStringLiteral("3"));
+    ini.writeString(QStringLiteral("Errors"), QStringLiteral("Caption"), QStringLiteral("x"));
+    ini.writeString(QStringLiteral("Consts"), QStringLiteral("d"), QStringLiteral("4"));
+    EXPECT_EQ(readBytes(path), QByteArray("[Controls]\r\na=1\r\nc=3\r\n\r\n"
+                                          "[Consts]\r\nb=2\r\nd=4\r\n\r\n"
+                                          "[Errors]\r\nCaption=x\r\n"));
+}
+
+TEST(IniFile, ReadValue_BlanksAroundAndOnePairOfMatchingQuotesRemoved)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("v.ini"));
+    writeBytes(path, "[S]\n plain =  two words \t\norder=' Order '\ndouble=\" x \"\n"
+                     "mixed='x\"\nempty=''\nlone='\nequals=a=b\nnested=''x''\n"
+                     "utf8=\xd0\x97\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7\n");
+    const IniFile ini(path);
+    const auto read = [&](const char *key) {
+        return ini.readString(QStringLiteral("S"), QString::fromLatin1(key), QStringLiteral("?"));
+    };
+    EXPECT_EQ(read("plain"), QStringLiteral("two words"));
+    EXPECT_EQ(read("order"), QStringLiteral(" Order "));
+    EXPECT_EQ(read("double"), QStringLiteral(" x "));
+    EXPECT_EQ(read("mixed"), QStringLiteral("'x\""));
+    EXPECT_EQ(read("empty"), QString());
+    EXPECT_TRUE(ini.hasKey(QStringLiteral("S"), QStringLiteral("empty")));
+    EXPECT_EQ(read("lone"), QStringLiteral("'"));
+    EXPECT_EQ(read("equals"), QStringLiteral("a=b"));
+    EXPECT_EQ(read("nested"), QStringLiteral("'x'"));
+    EXPECT_EQ(read("utf8"), QString::fromUtf8("\xd0\x97\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7"));
+    EXPECT_EQ(ini.readRawString(QStringLiteral("S"), QStringLiteral("order")),
+              QStringLiteral("' Order '"));
+}
+
+TEST(IniFile, LongValue_CutAt2047Characters)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("long.ini"));
+    const QByteArray value(5000, 'x');
+    writeBytes(path, "[S]\nk=" + value + "\nq='" + value + "'\n");
+    const IniFile ini(path);
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QString(2047, u'x'));
+    // Quotes go first, then the cut: no stray quote at the front.
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("q")), QString(2047, u'x'));
+}
+
+TEST(IniFile, OddContent_ReadsSensiblyAndRewritesOtherLinesUnchanged)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("odd.ini"));
+    const QByteArray junk("\xff\xfe\x00\x01\x80garbage", 12);
+    const QByteArray content = "\xef\xbb\xbforphan=1\n"
+                               "[S]\r\n"
+                               "dup=first\n"
+                               + junk + "\n"
+                               "no equals sign\n"
+                               "=no key\n"
+                               "[unclosed\n"
+                               "dup=second\n"
+                               + QByteArray(200000, 'z') + "\n"
+                               "[s]\n"
+                               "other=3\n"
+                               "dup=third";
+    writeBytes(path, content);
+    IniFile ini(path);
+
+    EXPECT_EQ(ini.sections(), QStringList{QStringLiteral("S")});
+    EXPECT_FALSE(ini.hasKey(QString(), QStringLiteral("orphan")));
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("dup")), QStringLiteral("first"));
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("other")), QStringLiteral("3"));
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("S"), QStringLiteral("no equals sign")));
+    EXPECT_EQ(ini.keys(QStringLiteral("s")), (QStringList{QStringLiteral("dup"), QStringLiteral("other")}));
+
+    ini.writeString(QStringLiteral("S"), QStringLiteral("dup"), QStringLiteral("new"));
+    ini.writeString(QStringLiteral("S"), QStringLiteral("added"), QStringLiteral("4"));
+    QByteArray expected = content;
+    expected.replace("dup=first", "dup=new");
+    expected.replace("\r\n", "\n").replace("\n", "\r\n");
+    // The key joins the end of the first [S] block, before the next header.
+    const qsizetype next = expected.indexOf("[s]\r\n");
+    expected.insert(next, "added=4\r\n");
+    expected += "\r\n";
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+TEST(IniFile, WriteWithLineBreakOrBadName_ThrowsAndLeavesFile)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("w.ini"));
+    writeBytes(path, "[S]\r\nk=1\r\n");
+    IniFile ini(path);
+    EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("a\nb")),
+                 db::DataError);
+    EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("a=b"), QStringLiteral("1")),
+                 db::DataError);
+    EXPECT_THROW(ini.writeString(QString(), QStringLiteral("k"), QStringLiteral("1")), db::DataError);
+    EXPECT_EQ(readBytes(path), QByteArray("[S]\r\nk=1\r\n"));
+}
+
+TEST(IniFile, UnwritableLocation_ThrowsDataErrorNamingTheFile)
+{
+    ProgramFolder folder;
+    IniFile missingFolder(folder.file(QStringLiteral("absent/settings.ini")));
+    try {
+        missingFolder.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("1"));
+        FAIL() << "no error";
+    } catch (const db::DataError &error) {
+        EXPECT_TRUE(error.text().contains(QStringLiteral("settings.ini"))) << error.text().toStdString();
+    }
+
+    // A path that exists but cannot be read must not be overwritten.
+    ASSERT_TRUE(QDir(folder.folder()).mkdir(QStringLiteral("dir.ini")));
+    IniFile directory(folder.file(QStringLiteral("dir.ini")));
+    EXPECT_EQ(directory.readString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("d")),
+              QStringLiteral("d"));
+    EXPECT_THROW(directory.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("1")),
+                 db::DataError);
+    EXPECT_TRUE(QFileInfo(folder.file(QStringLiteral("dir.ini"))).isDir());
+}
+
+TEST(IniFile, ReadOnlyFile_WriteThrowsAndContentStays)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("ro.ini"));
+    writeBytes(path, "[S]\r\nk=1\r\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
+    if (QFileInfo(path).isWritable())
+        GTEST_SKIP() << "file permissions are not enforced for this user";
+    IniFile ini(path);
+    EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2")),
+                 db::DataError);
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
+}
+
+
+} // namespace
