@@ -1,4 +1,4 @@
-#include "data/Messages.h"
+#include "Messages.h"
 
 #include <gtest/gtest.h>
 
