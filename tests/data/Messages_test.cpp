@@ -50,18 +50,4 @@ TEST(Messages, BuiltIns_ExactWithBlanksQuotesAndLineBreaks)
     EXPECT_EQ(m.fixedOrderButtonsHint, QStringLiteral("To manage ordered items use buttons "));
 }
 
-TEST(Messages, ResetAfterChanges_RestoresEveryBuiltIn)
-{
-    resetMessages();
-    const TMessages builtIn;
-    for (const MessageEntry &entry : messageTable())
-        Messages().*entry.member = QStringLiteral("changed");
-    Messages().fixedError = QStringLiteral("changed");
-
-    resetMessages();
-    for (const MessageEntry &entry : messageTable())
-        EXPECT_EQ(Messages().*entry.member, builtIn.*entry.member) << entry.key;
-    EXPECT_EQ(Messages().fixedError, QStringLiteral("Error"));
-}
-
 } // namespace
