@@ -1,0 +1,18 @@
+#pragma once
+// How the department's numbers are written: the general format of the grid
+// and the four-decimal amounts of the bonus explanation. Both are independent
+// of the C library's locale; only the decimal separator is chosen.
+
+#include <QString>
+
+namespace depnumbers {
+
+/// Up to 15 significant digits without thousands separators; fixed notation
+/// for values from 0.00001 up to 15 integer digits, otherwise "1.5E-7" /
+/// "1E20". Negative zero is written "0".
+QString general(double value, const QString &decimalPoint = QStringLiteral("."));
+
+/// Fixed point with exactly four decimals ("%.4f"), no thousands separators.
+QString fixed4(double value, const QString &decimalPoint = QStringLiteral("."));
+
+} // namespace depnumbers

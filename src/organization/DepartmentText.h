@@ -1,0 +1,24 @@
+#pragma once
+// The department as tab-separated lines, one member a line in list order:
+// what the command-line department tool prints and tests compare.
+
+#include <QString>
+
+class Department;
+struct TDepMember;
+
+namespace departmenttext {
+
+/// "Level Id Name PersonalPoints GroupPoints Status Bonus Reserve", tab-separated,
+/// with a ninth column "Detail" when `detail` is set; no line end.
+QString header(bool detail);
+
+/// One member: numbers in general format with a full stop, the status as
+/// 0/1/2. Line feeds, carriage returns and tabs inside texts are written as
+/// \n, \r and \t so that one member stays one line. No line end.
+QString line(const TDepMember &member, bool detail);
+
+/// Header and every member, each line ended by a line feed.
+QString table(const Department &department, bool detail);
+
+} // namespace departmenttext
