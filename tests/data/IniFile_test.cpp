@@ -1,5 +1,5 @@
-#include "data/IniFile.h"
-#include "data/engine/Errors.h"
+#include "IniFile.h"
+#include "engine/Errors.h"
 
 #include "TestSupport.h"
 

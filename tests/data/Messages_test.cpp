@@ -1,4 +1,4 @@
-#include "data/Messages.h"
+#include "Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -48,20 +48,6 @@ TEST(Messages, BuiltIns_ExactWithBlanksQuotesAndLineBreaks)
     EXPECT_EQ(m.lBackupErrorMes.indexOf(QStringLiteral("\n\r")), 27);
     EXPECT_EQ(m.fixedError, QStringLiteral("Error"));
     EXPECT_EQ(m.fixedOrderButtonsHint, QStringLiteral("To manage ordered items use buttons "));
-}
-
-TEST(Messages, ResetAfterChanges_RestoresEveryBuiltIn)
-{
-    resetMessages();
-    const TMessages builtIn;
-    for (const MessageEntry &entry : messageTable())
-        Messages().*entry.member = QStringLiteral("changed");
-    Messages().fixedError = QStringLiteral("changed");
-
-    resetMessages();
-    for (const MessageEntry &entry : messageTable())
-        EXPECT_EQ(Messages().*entry.member, builtIn.*entry.member) << entry.key;
-    EXPECT_EQ(Messages().fixedError, QStringLiteral("Error"));
 }
 
 } // namespace
