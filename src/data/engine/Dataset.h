@@ -146,10 +146,6 @@ public:
     Handler beforeDelete, afterDelete, beforeScroll, afterScroll;
     Handler onCalcFields;
     PostErrorHandler onPostError;
-    /// Data sources that never start edits by themselves (grids bound to them
-    /// stay read-only) — a property of how windows show the dataset.
-    bool autoEdit = true;
-
     // Engine internals used by Field.
     QVariant activeValue(int bufferIndex) const;
     void setFieldValue(Field *field, const QVariant &value);

@@ -1,11 +1,20 @@
 #include "Format.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 
 namespace db {
 
-QString formatGeneral(double value, const QString &decimalPoint)
+namespace {
+
+constexpr int Precision = 15;
+
+// The general format with `decimalPoint` as separator. Digits come from
+// std::to_chars, which ignores the C library's locale, and the choice between
+// fixed and scientific form is made on the rounded digits, so 9.9999999999999999E-6
+// that rounds to 1E-5 is shown as 0.00001.
+QString generalFormat(double value, const QString &decimalPoint)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");
@@ -14,55 +23,98 @@ QString formatGeneral(double value, const QString &decimalPoint)
     if (value == 0)
         return QStringLiteral("0");
 
-    // 15 significant digits and the decimal exponent, from the C library's
-    // correctly rounded conversion.
-    const QString scientific = QString::number(std::fabs(value), 'e', 14);
-    const qsizetype ePos = scientific.indexOf(u'e');
-    QString digits = scientific.left(ePos).remove(u'.');
-    const int exponent = scientific.mid(ePos + 1).toInt();
-    while (digits.size() > 1 && digits.endsWith(u'0'))
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::scientific, Precision - 1);
+    Q_ASSERT(result.ec == std::errc());
+    const QByteArray text(buffer, result.ptr - buffer); // d.dddddddddddddde±xx
+    const qsizetype ePos = text.indexOf('e');
+    QByteArray digits = text.left(ePos);
+    digits.remove(1, 1); // the point
+    const int exponent = text.mid(ePos + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith('0'))
         digits.chop(1);
 
-    QString text;
-    if (exponent < -5 || exponent >= 15) {
-        text = digits.left(1);
+    QString number = value < 0 ? QStringLiteral("-") : QString();
+    if (exponent < -5 || exponent >= Precision) {
+        number += QLatin1Char(digits[0]);
         if (digits.size() > 1)
-            text += decimalPoint + digits.mid(1);
-        text += u'E' + QString::number(exponent);
+            number += decimalPoint + QString::fromLatin1(digits.mid(1));
+        number += u'E' + QString::number(exponent);
     } else if (exponent >= 0) {
-        const int integerDigits = exponent + 1;
-        if (digits.size() <= integerDigits) {
-            text = digits + QString(integerDigits - digits.size(), u'0');
-        } else {
-            text = digits.left(integerDigits) + decimalPoint + digits.mid(integerDigits);
-        }
+        const QByteArray integer = digits.left(exponent + 1).leftJustified(exponent + 1, '0');
+        number += QString::fromLatin1(integer);
+        if (digits.size() > exponent + 1)
+            number += decimalPoint + QString::fromLatin1(digits.mid(exponent + 1));
     } else {
-        text = u'0' + decimalPoint + QString(-exponent - 1, u'0') + digits;
+        number += u'0' + decimalPoint + QString(-exponent - 1, u'0') + QString::fromLatin1(digits);
     }
-    return value < 0 ? u'-' + text : text;
+    return number;
+}
+
+// Removes unquoted runs of `letter` from a locale format, with the blank
+// before them; quoted literals ('h') are left alone.
+QString removeField(const QString &format, QChar letter)
+{
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == letter) {
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
+}
+
+} // namespace
+
+
+QString formatGeneral(double value, const QString &decimalPoint)
+{
+    return generalFormat(value, decimalPoint);
 }
 
 QString formatGeneral(double value)
 {
-    return formatGeneral(value, QLocale().decimalPoint());
+    return generalFormat(value, QLocale().decimalPoint());
 }
 
 QString shortDateFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    // Two-digit years are ambiguous for a bookkeeping record spanning decades
-    // (and the zero date 1899 must read as such).
-    if (!format.contains(QStringLiteral("yyyy")))
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return format;
+    // Two-digit years ("dd.MM.yy") are ambiguous in a journal that spans
+    // decades of catalogues; a lone "yy" becomes "yyyy".
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u'y') {
+            qsizetype run = 0;
+            while (i + run < format.size() && format[i + run] == u'y')
+                ++run;
+            result += QString(run == 2 ? 4 : run, u'y');
+            i += run;
+            continue;
+        }
+        result += c;
+        ++i;
+    }
+    return result;
 }
 
 QString longTimeFormat()
 {
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    // The long format may carry a time-zone name; a bookkeeping time is local.
-    format.remove(QStringLiteral(" t")).remove(u't');
-    return format.trimmed();
+    // A stored time of day has no zone; the locale's "t" would print the
+    // machine's zone name after every time.
+    return removeField(QLocale().timeFormat(QLocale::LongFormat), u't');
 }
 
 QString formatDateTimeDefault(const QDateTime &value)

@@ -1,0 +1,19 @@
+#include "UserPort.h"
+
+#include <cstdio>
+
+void ConsoleUserPort::showError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+void ConsoleUserPort::showInformation(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+bool ConsoleUserPort::confirm(const QString &text)
+{
+    std::fprintf(stderr, "%s (no)\n", text.toLocal8Bit().constData());
+    return false;
+}

@@ -1,0 +1,281 @@
+// The data module's life cycle: creation, connecting, the current catalogue,
+// the lookup counter and the statements of its datasets.
+#include "DataU.h"
+#include "IniFile.h"
+#include "Messages.h"
+#include "ScriptedUserPort.h"
+#include "TestSupport.h"
+#include "engine/Storage.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using db::Dataset;
+
+namespace {
+
+QDateTime day(int year, int month, int dayOfMonth)
+{
+    return QDateTime(QDate(year, month, dayOfMonth), QTime(0, 0));
+}
+
+class DataModuleTest : public ::testing::Test
+{
+protected:
+    /// Creates the data module (after writing `settings` as the settings file).
+    TData &create(const QString &settings = QString())
+    {
+        if (!settings.isEmpty()) {
+            QFile file(folder.file("quorvel.ini"));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(settings.toUtf8());
+        }
+        data = std::make_unique<TData>(folder.programPath(), port);
+        return *data;
+    }
+
+    TData &connected()
+    {
+        folder.createDatabase();
+        TData &d = create();
+        d.connect();
+        return d;
+    }
+
+    void exec(const QString &sql) { data->ADOConnection.execute(sql); }
+
+    QStringList column(Dataset *ds, const QString &field)
+    {
+        QStringList values;
+        for (int i = 0; i < ds->recordCount(); ++i)
+            values << ds->valueAt(i, ds->field(field)).toString();
+        return values;
+    }
+
+    testing_support::ProgramFolder folder;
+    testing_support::LocaleGuard locale{testing_support::pointLocale()};
+    ScriptedUserPort port;
+    std::unique_ptr<TData> data;
+};
+
+TEST_F(DataModuleTest, NoSettingsFile_StartsDisconnectedWithEmptyConnectionString)
+{
+    TData &d = create();
+    EXPECT_FALSE(d.isConnected());
+    EXPECT_TRUE(d.ADOConnection.connectionString().isEmpty());
+    EXPECT_FALSE(d.currentCatalogDate().isValid());
+    EXPECT_FALSE(d.showHints());
+    EXPECT_EQ(d.qProduct->field("id")->editMask(), "AAA-AA;1;_");
+    EXPECT_EQ(d.qOrder->field("id_product")->editMask(), "AAA-AA;1;_");
+    EXPECT_TRUE(port.errors.isEmpty());
+}
+
+TEST_F(DataModuleTest, ConnectOnStartWithoutDatabase_ShowsTheErrorOnceAndLoadsTexts)
+{
+    QFile loc(folder.file("loc"));
+    ASSERT_TRUE(loc.open(QIODevice::WriteOnly));
+    loc.write("[Consts]\r\nlOrder=' Заказ '\r\n[Controls]\r\nData_qOrdersid=Номер\r\n");
+    loc.close();
+    TData &d = create("[SrvSettings]\r\nConnectOnStart=1\r\n[MiscSettings]\r\nProductIDMask=000-00;1;_\r\nShowHints=0x1\r\n");
+    EXPECT_FALSE(d.isConnected());
+    ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_TRUE(port.errors[0].contains("DB2.mdb")) << port.errors[0].toStdString();
+    EXPECT_EQ(Messages().lOrder, " Заказ ");
+    EXPECT_EQ(d.qOrders->field("id")->displayLabel(), "Номер");
+    EXPECT_EQ(d.qProduct->field("id")->editMask(), "000-00;1;_");
+    EXPECT_TRUE(d.showHints());
+}
+
+TEST_F(DataModuleTest, ConnectionStringNamingAnotherFile_StillOpensDB2InTheProgramFolder)
+{
+    folder.createDatabase();
+    TData &d = create("[SrvSettings]\r\nADOConnectionString=Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\other.mdb;"
+                      "Persist Security Info=False\r\nConnectOnStart=1\r\n");
+    ASSERT_TRUE(d.isConnected());
+    EXPECT_EQ(d.ADOConnection.dataSource(), folder.file("DB2.mdb"));
+    EXPECT_TRUE(port.errors.isEmpty());
+}
+
+TEST_F(DataModuleTest, CurrentCatalogue_LatestOnOrBeforeConnecting_ClearedOnDisconnect)
+{
+    folder.createDatabase();
+    TData &d = create();
+    d.clock = [] { return QDateTime(QDate(2007, 5, 15), QTime(10, 30)); };
+
+    // No catalogue at all: the zero date stands for "none".
+    d.connect();
+    EXPECT_EQ(d.currentCatalogDate().toDateTime(), db::zeroDateTime());
+    exec("insert into product values ('AAA-01', 'Cream', '2007-03-01 00:00:00.000', 10, 3),"
+         "('AAA-01', 'Cream', '2007-06-01 00:00:00.000', 11, 3)");
+    d.disconnect();
+    EXPECT_FALSE(d.currentCatalogDate().isValid());
+
+    d.connect();
+    EXPECT_EQ(d.currentCatalogDate().toDateTime(), day(2007, 3, 1));
+    EXPECT_FALSE(d.qChCurCat->isActive());
+    d.setCurrentCatalogDate(day(2007, 6, 1));
+    d.disconnect();
+    d.connect();
+    EXPECT_EQ(d.currentCatalogDate().toDateTime(), day(2007, 3, 1));
+    EXPECT_EQ(port.captionRefreshes, 5);
+    d.qProduct->open();
+    EXPECT_EQ(d.qProduct->recordCount(), 1);
+    EXPECT_DOUBLE_EQ(d.qProduct->field("price")->asFloat(), 10.0);
+}
+
+TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUser)
+{
+    TData &d = connected();
+    for (int round = 0; round < 2; ++round) {
+        d.qOrders->open();
+        EXPECT_TRUE(d.qCustomer->isActive());
+        EXPECT_EQ(d.lookupUseCount(d.qCustomer), 1);
+        d.qOrder->open();
+        EXPECT_EQ(d.lookupUseCount(d.qAllProducts), 3);
+        d.qOrder->close();
+        d.qOrders->close();
+        EXPECT_FALSE(d.qCustomer->isActive());
+        EXPECT_FALSE(d.qAllProducts->isActive());
+        EXPECT_EQ(d.lookupUseCount(d.qCustomer), 0);
+        EXPECT_EQ(d.lookupUseCount(d.qAllProducts), 0);
+    }
+    // A source opened directly is still closed when its counter returns to zero.
+    d.qCustomer->open();
+    d.qOrders->open();
+    d.qOrders->close();
+    EXPECT_FALSE(d.qCustomer->isActive());
+}
+
+TEST_F(DataModuleTest, Queries_OnEmptyTables)
+{
+    TData &d = connected();
+    d.qChCurCat->param("curdate").setValue(QDateTime::currentDateTime());
+    d.qChCurCat->open();
+    EXPECT_EQ(d.qChCurCat->recordCount(), 1);
+    EXPECT_TRUE(d.qChCurCat->field("dateprice")->isNull());
+
+    d.qGetOrderID->open();
+    EXPECT_EQ(d.qGetOrderID->field("MaxID")->asInteger(), 0);
+    d.qGetCustomerID->open();
+    EXPECT_EQ(d.qGetCustomerID->fieldAt(0)->asString(), "0");
+    d.qGetProductID->params().assignValues(d.qProduct->params());
+    d.qGetProductID->open();
+    EXPECT_EQ(d.qGetProductID->fieldAt(0)->asString(), "0");
+}
+
+TEST_F(DataModuleTest, IdentifierQueries_TakeTheHighestAmongTheLongest)
+{
+    TData &d = connected();
+    exec("insert into customer (id, sname) values ('9', 'a'), ('10', 'b'), ('11', 'c'), ('99', 'd'), ('100', 'e')");
+    exec("insert into orders (id) values (3), (17)");
+    exec("insert into product values ('AB-1  ', 'x', '2007-03-01 00:00:00.000', 1, 1),"
+         "('ZZ-9  ', 'y', '2007-01-01 00:00:00.000', 1, 1)");
+    d.qGetCustomerID->open();
+    EXPECT_EQ(d.qGetCustomerID->fieldAt(0)->asString(), "100");
+    d.qGetOrderID->open();
+    EXPECT_EQ(d.qGetOrderID->field("MaxID")->asInteger(), 17);
+    d.setCurrentCatalogDate(day(2007, 3, 1));
+    d.qGetProductID->params().assignValues(d.qProduct->params());
+    d.qGetProductID->open();
+    EXPECT_EQ(d.qGetProductID->fieldAt(0)->asString(), "AB-1  ");
+}
+
+TEST_F(DataModuleTest, SponsorQueries_EmptyTextSelectsTopLevelWhetherNullOrEmpty)
+{
+    TData &d = connected();
+    exec("insert into customer (id, id_customer, sname) values ('1', null, 'Zorin'), ('2', '', 'Abramov'),"
+         "('3', '1', 'Belov'), ('4', '1', 'Antonov')");
+    d.qCustomer2->param("id").setValue(QStringLiteral(""));
+    d.qCustomer2->open();
+    EXPECT_EQ(column(d.qCustomer2, "id"), QStringList({"1", "2"}));
+    d.qOrg->param("id").setValue(QStringLiteral(""));
+    d.qOrg->open();
+    EXPECT_EQ(column(d.qOrg, "sname"), QStringList({"Abramov", "Zorin"}));
+    d.qOrg->close();
+    d.qOrg->param("id").setValue(QStringLiteral("1"));
+    d.qOrg->open();
+    EXPECT_EQ(column(d.qOrg, "sname"), QStringList({"Antonov", "Belov"}));
+
+    d.qFindCustomerID->param("id").setValue(QStringLiteral("1"));
+    d.qFindCustomerID->open();
+    EXPECT_EQ(d.qFindCustomerID->field("id_customer")->asString(), "");
+    d.qFindCustomerID->close();
+    d.qFindCustomerID->param("id").setValue(QStringLiteral("3"));
+    d.qFindCustomerID->open();
+    EXPECT_EQ(d.qFindCustomerID->field("id_customer")->asString(), "1");
+}
+
+TEST_F(DataModuleTest, ProductSales_IgnoresRefusalsAndTheEndDay)
+{
+    TData &d = connected();
+    exec("insert into product values ('AAA-01', 'Cream', '2007-03-01 00:00:00.000', 10, 3),"
+         "('BBB-02', 'Soap', '2007-03-01 00:00:00.000', 2, 1)");
+    exec("insert into orders (id, id_customer, refusal, ordersdate) values (1, '1', 0, '2007-03-10 00:00:00.000'),"
+         "(2, '1', 1, '2007-03-11 00:00:00.000'), (3, '1', 0, '2007-03-20 00:00:00.000'),"
+         "(4, '1', 0, '2007-03-19 23:59:59.000')");
+    exec("insert into ordered values (1, 'AAA-01', 2, '2007-03-01 00:00:00.000'), (2, 'AAA-01', 5, '2007-03-01 00:00:00.000'),"
+         "(3, 'BBB-02', 7, '2007-03-01 00:00:00.000'), (4, 'AAA-01', 1, '2007-03-01 00:00:00.000'),"
+         "(4, 'BBB-02', 1, '2007-03-01 00:00:00.000')");
+    d.qRepProduct->param("datebegin").setValue(day(2007, 3, 1));
+    d.qRepProduct->param("dateend").setValue(day(2007, 3, 20));
+    d.qRepProduct->open();
+    EXPECT_EQ(column(d.qRepProduct, "id_product"), QStringList({"AAA-01", "BBB-02"}));
+    EXPECT_EQ(column(d.qRepProduct, "tot_am"), QStringList({"3", "1"}));
+}
+
+TEST_F(DataModuleTest, PointsForPeriod_SumsOrdersAndRefusalsInsideThePeriod)
+{
+    TData &d = connected();
+    exec("insert into customer (id, sname) values ('1', 'Ivanov'), ('2', 'Petrov')");
+    exec("insert into orders (id, id_customer, totalpoints, refusal, ordersdate) values "
+         "(1, '1', 10, 0, '2007-03-10 00:00:00.000'), (2, '1', -4, 1, '2007-03-11 00:00:00.000'),"
+         "(3, '2', 5, 0, '2007-04-01 00:00:00.000')");
+    d.qAllCustomers->param("datebegin").setValue(day(2007, 3, 1));
+    d.qAllCustomers->param("dateend").setValue(day(2007, 4, 1));
+    d.qAllCustomers->open();
+    EXPECT_EQ(column(d.qAllCustomers, "id"), QStringList({"1"}));
+    EXPECT_DOUBLE_EQ(d.qAllCustomers->field("totalpoints")->asFloat(), 6.0);
+}
+
+TEST_F(DataModuleTest, ClearingCommands_DeleteThePeriodAndTheCatalogueWithTheirLines)
+{
+    TData &d = connected();
+    exec("insert into product values ('AAA-01', 'Cream', '2007-03-01 00:00:00.000', 10, 3)");
+    exec("insert into orders (id, ordersdate) values (1, '2007-03-10 00:00:00.000'), (2, '2007-04-10 00:00:00.000')");
+    exec("insert into ordered values (1, 'AAA-01', 1, '2007-03-01 00:00:00.000'), (2, 'AAA-01', 1, '2007-03-01 00:00:00.000')");
+    d.cmdClearOrders->param("datebegin").setValue(day(2007, 3, 1));
+    d.cmdClearOrders->param("dateend").setValue(day(2007, 4, 1));
+    EXPECT_EQ(d.cmdClearOrders->execute(), 1);
+    d.cmdClearProduct->param("dateprice").setValue(day(2007, 3, 1));
+    EXPECT_EQ(d.cmdClearProduct->execute(), 1);
+    d.qAllProducts->open();
+    EXPECT_TRUE(d.qAllProducts->isEmpty());
+    Dataset lines(&d.ADOConnection, "lines");
+    lines.setSql("select * from ordered");
+    lines.open();
+    EXPECT_TRUE(lines.isEmpty());
+}
+
+TEST_F(DataModuleTest, FreshLocalizationFile_ControlsWithVisibleFieldsThenTheMessages)
+{
+    create();
+    IniFile loc(folder.file("loc"));
+    EXPECT_EQ(loc.sections().mid(0, 2), QStringList({"Controls", "Consts"}));
+    const QStringList controls = loc.keys("Controls");
+    EXPECT_EQ(controls.first(), "Data_qOrdersid");
+    EXPECT_EQ(loc.readString("Controls", "Data_qOrdersid"), "Order ID");
+    EXPECT_TRUE(controls.contains("Data_qOrdersCustomer"));
+    EXPECT_TRUE(controls.contains("Data_qOrderTotalSum"));
+    EXPECT_EQ(loc.readString("Controls", "Data_qOneCustomerfname"), "fname");
+    // Hidden fields get no key.
+    EXPECT_FALSE(controls.contains("Data_qOrdersid_customer"));
+    EXPECT_FALSE(controls.contains("Data_qOrderPrice"));
+    EXPECT_FALSE(controls.contains("Data_qProductdateprice"));
+    EXPECT_FALSE(controls.contains("Data_qRepProductUnt"));
+    const QStringList consts = loc.keys("Consts");
+    ASSERT_EQ(consts.size(), 75);
+    EXPECT_EQ(consts.first(), "lDelMes");
+    EXPECT_EQ(consts.last(), "lSuburdinateCustomerConfirm");
+}
+
+} // namespace
