@@ -37,6 +37,8 @@ void expectConsistent(db::Connection &c)
                               "select count(*) from customer c where abs(ifnull(c.totalpoints, 0) - "
                               "(select ifnull(sum(o.totalpoints), 0) from orders o where o.id_customer = c.id)) > 0.00005")))
         << "a customer's points differ from the sum of their orders and refusals";
+    EXPECT_EQ(0, count(c, QStringLiteral("select count(*) from customer where totalpoints < 0")))
+        << "a refusal returned more than was bought";
     EXPECT_EQ(0, count(c, QStringLiteral(
                               "select count(*) from orders o where "
                               "abs(o.totalsum - (case when o.refusal then -1 else 1 end) * (select sum(p.price * l.amount) "

@@ -135,6 +135,9 @@ Summary generate(const QString &path, const GenerateOptions &options)
         };
         plan.lineWeights = {35, 30, 18, 11, 6};
         plan.amountWeights = {70, 20, 7, 2, 1};
+        // Customers with nothing to return drop out of the draw, so drawing one
+        // in eight ends near one refusal in ten.
+        plan.refusalOneIn = 8;
         const OrderResult orders = writeOrders(writer, random, range.ids, catalogues, customerIds, plan);
 
         for (int i = 0; i < options.customers; ++i) {

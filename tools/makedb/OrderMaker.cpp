@@ -80,6 +80,7 @@ OrderResult writeOrders(BulkWriter &writer, Random &random, const std::vector<QS
     const std::size_t customers = customerIds.size();
     std::vector<std::array<int, kRememberedLines>> lastProduct(customers);
     std::vector<std::array<int, kRememberedLines>> lastAmount(customers);
+    std::vector<std::array<Units, kRememberedLines>> lastPoints(customers); // per item, at purchase
     std::vector<std::uint8_t> lastCount(customers, 0);
 
     std::vector<Line> lines;
@@ -96,7 +97,9 @@ OrderResult writeOrders(BulkWriter &writer, Random &random, const std::vector<QS
         if (lastCount[customer] > 0 && random.chance(1, std::uint64_t(plan.refusalOneIn))) {
             for (int k = 0; k < lastCount[customer]; ++k) {
                 const int item = itemOfProduct[c][lastProduct[customer][k]];
-                if (item >= 0)
+                // Goods whose points rose since are kept: a return never takes
+                // back more points than the purchase brought, so no total goes negative.
+                if (item >= 0 && catalogue.items[item].points <= lastPoints[customer][k])
                     lines.push_back({item, 1 + int(random.below(std::uint64_t(lastAmount[customer][k])))});
             }
             refusal = !lines.empty();
@@ -114,6 +117,7 @@ OrderResult writeOrders(BulkWriter &writer, Random &random, const std::vector<QS
             for (int k = 0; k < lastCount[customer]; ++k) {
                 lastProduct[customer][k] = catalogue.items[lines[k].item].product;
                 lastAmount[customer][k] = lines[k].amount;
+                lastPoints[customer][k] = catalogue.items[lines[k].item].points;
             }
         }
 
