@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class OrgTree;
 class UserPort;
 
 class TData : public QObject
@@ -81,6 +82,15 @@ public:
         *dsCustomer2, *dsOrg, *dsOneCustomer, *dsAllCustomers, *dsRepProduct;
     std::unique_ptr<db::Command> cmExecSql, cmdClearOrders, cmdClearProduct;
 
+    // --- customers ----------------------------------------------------------------------
+    /// The organization window's tree while that window exists (else null).
+    void setOrgTree(OrgTree *tree) { m_orgTree = tree; }
+    OrgTree *orgTree() const { return m_orgTree; }
+    /// The next free identifier from `query` (qGetCustomerID or qGetProductID,
+    /// which takes the current catalogue from qProduct). Throws db::DataError.
+    QString nextIdentifier(db::Dataset *query);
+    QString DeletedCustomerId;
+
     // --- state of the order rules and the orders journal ---------------------------------
     bool RefusalMode = false;
     double OldTotalSum = 0, OldTotalPoints = 0, NewTotalSum = 0, NewTotalPoints = 0;
@@ -98,6 +108,12 @@ private:
     void bindLookupCounter(db::Dataset *dataset);
     void lookupUserOpening(db::Dataset &dataset);
     void lookupUserClosed(db::Dataset &dataset);
+    void bindCustomerRules();
+    void qCustomer2AfterInsert(db::Dataset &dataset);
+    void qCustomer2AfterEdit(db::Dataset &dataset);
+    void qCustomer2BeforeDelete(db::Dataset &dataset);
+    void qCustomer2AfterDelete(db::Dataset &dataset);
+    void qCustomer2AfterOpen(db::Dataset &dataset);
     void afterConnect();
     void afterDisconnect();
     void localizeFields();
@@ -112,6 +128,7 @@ private:
     bool m_showHints = false;
     bool m_generateCustomerId = false;
     bool m_generateProductId = false;
+    OrgTree *m_orgTree = nullptr;
 
     std::vector<std::unique_ptr<db::Dataset>> m_ownedDatasets;
     std::vector<db::Dataset *> m_datasetList;

@@ -588,7 +588,8 @@ void Dataset::post()
     run(beforePost, *this);
     try {
         for (const auto &field : m_fields)
-            if (field->kind() == FieldKind::Data && field->isRequired() && field->isNull())
+            if (field->kind() == FieldKind::Data && field->isRequired()
+                && (field->isNull() || field->value().toString().trimmed().isEmpty()))
                 throw DataError(QStringLiteral("Field '%1' must have a value").arg(field->displayLabel()));
         writeRow();
     } catch (const DataError &error) {
