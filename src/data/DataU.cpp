@@ -24,6 +24,7 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
         m_programFolder += u'/';
     createDatasets();
     bindCustomerRules();
+    bindOrderRules();
 
     // 1. Product identifiers are generated from the current catalogue's values.
     //    (qGetProductID takes qProduct's parameter values before each use.)
