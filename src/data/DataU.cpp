@@ -23,6 +23,8 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     if (!m_programFolder.endsWith(u'/'))
         m_programFolder += u'/';
     createDatasets();
+    bindCustomerRules();
+    bindOrderRules();
 
     // 1. Product identifiers are generated from the current catalogue's values.
     //    (qGetProductID takes qProduct's parameter values before each use.)

@@ -16,6 +16,9 @@
 #include <functional>
 #include <memory>
 
+class EntryPanel;
+class JournalView;
+class OrgTree;
 class UserPort;
 
 class TData : public QObject
@@ -81,6 +84,37 @@ public:
         *dsCustomer2, *dsOrg, *dsOneCustomer, *dsAllCustomers, *dsRepProduct;
     std::unique_ptr<db::Command> cmExecSql, cmdClearOrders, cmdClearProduct;
 
+    // --- customers ----------------------------------------------------------------------
+    /// The organization window's tree while that window exists (else null).
+    void setOrgTree(OrgTree *tree) { m_orgTree = tree; }
+    OrgTree *orgTree() const { return m_orgTree; }
+    /// The next free identifier from `query` (qGetCustomerID or qGetProductID,
+    /// which takes the current catalogue from qProduct). Throws db::DataError.
+    QString nextIdentifier(db::Dataset *query);
+    QString DeletedCustomerId;
+
+    // --- orders and order lines ------------------------------------------------------------
+    /// Lets the user choose the current header's customer in the reference chooser.
+    void ChooseOrderCustomer();
+    /// Recounts the journal totals over the visible rows of `sumField`'s dataset
+    /// (left after its last row) and shows them.
+    void RecountJournalTotals(db::Field *sumField);
+    /// Shows `value` in the journal's total box `box` (when a journal exists).
+    void ShowTotal(const QString &box, double value);
+    /// Associates a filter text box with a field of `dataset` for the record
+    /// filter (null `text` removes it); cleared by the window that set it.
+    void setFilterBox(db::Dataset *dataset, const QString &fieldName, std::function<QString()> text);
+    void clearFilterBoxes(db::Dataset *dataset);
+    void setJournalView(JournalView *view) { m_journalView = view; }
+    /// Stores or drops the record being entered in `field`'s dataset: a new
+    /// record whose `field` is empty is dropped.
+    void PostPendingLine(db::Field *field);
+    /// Sums the current order's lines into its header and stores the header.
+    void RecalculateOrder();
+    /// The entry panel of the window that edits `dataset` (null when none).
+    EntryPanel *EntryPanelOf(const db::Dataset *dataset) const;
+    void setEntryPanel(const db::Dataset *dataset, EntryPanel *panel);
+
     // --- state of the order rules and the orders journal ---------------------------------
     bool RefusalMode = false;
     double OldTotalSum = 0, OldTotalPoints = 0, NewTotalSum = 0, NewTotalPoints = 0;
@@ -98,6 +132,28 @@ private:
     void bindLookupCounter(db::Dataset *dataset);
     void lookupUserOpening(db::Dataset &dataset);
     void lookupUserClosed(db::Dataset &dataset);
+    void bindCustomerRules();
+    void qCustomer2AfterInsert(db::Dataset &dataset);
+    void qCustomer2AfterEdit(db::Dataset &dataset);
+    void qCustomer2BeforeDelete(db::Dataset &dataset);
+    void qCustomer2AfterDelete(db::Dataset &dataset);
+    void qCustomer2AfterOpen(db::Dataset &dataset);
+    void bindOrderRules();
+    void qOrdersAfterInsert(db::Dataset &dataset);
+    void qOrdersAfterEdit(db::Dataset &dataset);
+    void qOrdersBeforePost(db::Dataset &dataset);
+    void qOrdersAfterPost(db::Dataset &dataset);
+    bool qOrdersFilterRecord(db::Dataset &dataset);
+    void UpdateCustomerPoints();
+    void AddCustomerPoints(const QString &customerId, double points);
+    void ShowJournalTotals();
+    void qOrderBeforeInsert(db::Dataset &dataset);
+    void qOrderAfterInsert(db::Dataset &dataset);
+    void DataSetAfterEdit(db::Dataset &dataset);
+    void qOrderAfterPost(db::Dataset &dataset);
+    void qOrderBeforePost(db::Dataset &dataset);
+    void qOrderCalcFields(db::Dataset &dataset);
+    void qOrderPostError(db::Dataset &dataset, const db::DataError &error, db::PostErrorAction &action);
     void afterConnect();
     void afterDisconnect();
     void localizeFields();
@@ -112,6 +168,10 @@ private:
     bool m_showHints = false;
     bool m_generateCustomerId = false;
     bool m_generateProductId = false;
+    OrgTree *m_orgTree = nullptr;
+    JournalView *m_journalView = nullptr;
+    QHash<const db::Dataset *, EntryPanel *> m_entryPanels;
+    QHash<const db::Dataset *, std::vector<std::pair<QString, std::function<QString()>>>> m_filterBoxes;
 
     std::vector<std::unique_ptr<db::Dataset>> m_ownedDatasets;
     std::vector<db::Dataset *> m_datasetList;

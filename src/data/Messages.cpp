@@ -95,3 +95,30 @@ const std::vector<MessageEntry> &messageTable()
 #undef MESSAGE
     return table;
 }
+
+QString FormatMessage(const QString &pattern, const QStringList &values)
+{
+    QString result;
+    result.reserve(pattern.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == u'%' && i + 1 < pattern.size()) {
+            const QChar kind = pattern[i + 1];
+            if (kind == u'%') {
+                result += u'%';
+                ++i;
+                continue;
+            }
+            if (kind == u's' || kind == u'd') {
+                if (next < values.size())
+                    result += values[next];
+                ++next;
+                ++i;
+                continue;
+            }
+        }
+        result += c;
+    }
+    return result;
+}

@@ -3,6 +3,7 @@
 // first holding its built-in text and then whatever the localization file says.
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -114,3 +115,8 @@ void resetMessages();
 /// All replaceable messages in load order, which is also the order in which a
 /// fresh localization file receives their keys.
 const std::vector<MessageEntry> &messageTable();
+
+/// A message with its placeholders filled in order, as messages are written:
+/// "%s" takes a text, "%d" an integer, "%%" is a per cent sign. A placeholder
+/// without a value stays empty; values without a placeholder are ignored.
+QString FormatMessage(const QString &pattern, const QStringList &values);

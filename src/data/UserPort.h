@@ -5,6 +5,23 @@
 
 #include <QString>
 
+namespace db { class DataSource; }
+
+/// How the reference chooser is opened on a dataset.
+struct ChooserOptions
+{
+    QString caption;
+    /// The "Choose" command is shown (a chooser that only browses hides it).
+    bool showChoose = true;
+    /// Whether typing in the chooser starts editing a record.
+    bool autoEdit = true;
+    /// Window height in pixels; 0 keeps the chooser's own.
+    int height = 0;
+    bool showNavigator = true;
+    /// A double-click accepts the current record (when it is not being edited).
+    bool doubleClickChooses = false;
+};
+
 class UserPort
 {
 public:
@@ -19,10 +36,19 @@ public:
     /// Rebuilds the main window caption from the current catalogue date; does
     /// nothing while there is no main window.
     virtual void refreshMainCaption() = 0;
+
+    /// The reference chooser, modal, on the dataset of `source`; true when the
+    /// user chose a record, which is then the dataset's current record.
+    virtual bool chooseRecord(db::DataSource &source, const ChooserOptions &options) = 0;
+    /// The customer dialog, modal, with its boxes bound to `source` (whose row
+    /// is being inserted or edited); true when closed with OK. `idFirst`: the
+    /// identifier box comes first and takes the focus.
+    virtual bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator,
+                              bool idFirst) = 0;
 };
 
-/// A port for programs without windows (tools): errors go to the standard
-/// error stream, confirmations are refused.
+/// A port for programs without windows (tools): messages go to the standard
+/// error stream, confirmations and dialogs are refused.
 class ConsoleUserPort : public UserPort
 {
 public:
@@ -30,4 +56,6 @@ public:
     void showInformation(const QString &text) override;
     bool confirm(const QString &text) override;
     void refreshMainCaption() override {}
+    bool chooseRecord(db::DataSource &, const ChooserOptions &) override { return false; }
+    bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
 };

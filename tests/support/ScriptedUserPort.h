@@ -1,23 +1,34 @@
 #pragma once
-// A user who answers from a script: every prompt must be expected, in order,
-// or the test fails. Errors and information boxes are recorded.
+// A user who answers from a script: every prompt and dialog must be expected,
+// in order, or the test fails. Errors and information boxes are recorded.
 
 #include "UserPort.h"
+#include "engine/DataSource.h"
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 
 class ScriptedUserPort : public UserPort
 {
 public:
+    /// Plays the user in a dialog bound to a data source; returns OK/Choose.
+    using DialogScript = std::function<bool(db::DataSource &)>;
+
     ~ScriptedUserPort() override
     {
         EXPECT_TRUE(m_confirmations.empty()) << m_confirmations.size() << " scripted answers left unused";
+        EXPECT_TRUE(m_choosers.empty()) << m_choosers.size() << " scripted choosers left unused";
+        EXPECT_TRUE(m_customerDialogs.empty()) << m_customerDialogs.size() << " scripted dialogs left unused";
     }
 
     /// The next confirmation is answered `answer`.
     void expectConfirm(bool answer) { m_confirmations.push_back(answer); }
+    /// The next reference chooser runs `script`.
+    void expectChooser(DialogScript script) { m_choosers.push_back(std::move(script)); }
+    /// The next customer dialog runs `script`.
+    void expectCustomerDialog(DialogScript script) { m_customerDialogs.push_back(std::move(script)); }
 
     void showError(const QString &text) override { errors << text; }
     void showInformation(const QString &text) override { information << text; }
@@ -33,10 +44,33 @@ public:
         return answer;
     }
     void refreshMainCaption() override { ++captionRefreshes; }
+    bool chooseRecord(db::DataSource &source, const ChooserOptions &options) override
+    {
+        chooserCaptions << options.caption;
+        return play(m_choosers, source, "reference chooser");
+    }
+    bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator, bool) override
+    {
+        dialogCaptions << caption;
+        coordinators << coordinator;
+        return play(m_customerDialogs, source, "customer dialog");
+    }
 
-    QStringList errors, information, confirmations;
+    QStringList errors, information, confirmations, chooserCaptions, dialogCaptions, coordinators;
     int captionRefreshes = 0;
 
 private:
+    static bool play(std::deque<DialogScript> &queue, db::DataSource &source, const char *what)
+    {
+        if (queue.empty()) {
+            ADD_FAILURE() << "Unexpected " << what;
+            return false;
+        }
+        DialogScript script = std::move(queue.front());
+        queue.pop_front();
+        return script(source);
+    }
+
     std::deque<bool> m_confirmations;
+    std::deque<DialogScript> m_choosers, m_customerDialogs;
 };

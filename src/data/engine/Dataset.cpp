@@ -588,9 +588,17 @@ void Dataset::post()
     run(beforePost, *this);
     try {
         for (const auto &field : m_fields)
-            if (field->kind() == FieldKind::Data && field->isRequired() && field->isNull())
+            if (field->kind() == FieldKind::Data && field->isRequired()
+                && (field->isNull() || field->value().toString().trimmed().isEmpty()))
                 throw DataError(QStringLiteral("Field '%1' must have a value").arg(field->displayLabel()));
-        writeRow();
+        if (whileStoring) {
+            Transaction transaction(*m_connection);
+            writeRow();
+            whileStoring(*this);
+            transaction.commit();
+        } else {
+            writeRow();
+        }
     } catch (const DataError &error) {
         PostErrorAction action = PostErrorAction::Fail;
         if (onPostError)
@@ -747,11 +755,17 @@ void Dataset::remove()
             keyValues << value;
         }
     }
-    Statement statement(m_connection->handle(), QStringLiteral("delete from %1 where %2")
-                                                     .arg(m_updateTable, where.join(QStringLiteral(" and "))));
-    for (int i = 0; i < keyValues.size(); ++i)
-        statement.bind(i + 1, keyValues[i]);
-    statement.execute();
+    {
+        Transaction transaction(*m_connection);
+        Statement statement(m_connection->handle(), QStringLiteral("delete from %1 where %2")
+                                                         .arg(m_updateTable, where.join(QStringLiteral(" and "))));
+        for (int i = 0; i < keyValues.size(); ++i)
+            statement.bind(i + 1, keyValues[i]);
+        statement.execute();
+        if (whileDeleting)
+            whileDeleting(*this);
+        transaction.commit();
+    }
 
     m_visible.erase(m_visible.begin() + m_current);
     m_rows.erase(m_rows.begin() + row);

@@ -144,6 +144,10 @@ public:
     Handler beforeInsert, afterInsert, beforeEdit, afterEdit;
     Handler beforePost, afterPost, beforeCancel, afterCancel;
     Handler beforeDelete, afterDelete, beforeScroll, afterScroll;
+    /// Run inside the transaction that writes the row (after the write) or
+    /// deletes it (after the delete): a failure there undoes the write and
+    /// the row keeps its state, so the two happen together or not at all.
+    Handler whileStoring, whileDeleting;
     Handler onCalcFields;
     PostErrorHandler onPostError;
     // Engine internals used by Field.

@@ -121,8 +121,11 @@ QVariant Field::convert(const QVariant &value) const
         return QVariant();
     const bool isText = value.typeId() == QMetaType::QString;
     const QString text = isText ? value.toString() : QString();
+    // Empty text is a value for a text column (a top-level customer's sponsor
+    // is the empty text, not null); for every other type, and as a null
+    // QString, it means "no value".
     if (isText && text.isEmpty())
-        return QVariant();
+        return m_type == FieldType::String && !text.isNull() ? QVariant(QStringLiteral("")) : QVariant();
 
     switch (m_type) {
     case FieldType::String: {

@@ -1,0 +1,30 @@
+#pragma once
+// The entry panel of a window that edits order lines or products: while a
+// record is being edited the panel replaces the window's navigator. The
+// window registers its panel with the data module while it exists.
+
+#include <QString>
+
+class EntryPanel
+{
+public:
+    virtual ~EntryPanel() = default;
+    virtual void showPanel() = 0;
+    virtual void hidePanel() = 0;
+    /// The navigator that the panel replaces.
+    virtual void showNavigator() = 0;
+    virtual void hideNavigator() = 0;
+    /// Puts the focus into the first edit box; false when that fails.
+    virtual bool focusFirstEdit() = 0;
+    /// Component name of the first edit box (for the failure message).
+    virtual QString firstEditName() const = 0;
+};
+
+/// The orders journal's three total boxes, as the order rules fill them.
+class JournalView
+{
+public:
+    virtual ~JournalView() = default;
+    /// Writes `text` into the total box named `box` (edSum, edOrdered, edRefused).
+    virtual void showTotal(const QString &box, const QString &text) = 0;
+};
