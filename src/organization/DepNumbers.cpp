@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -67,11 +68,40 @@ QString general(double value, const QString &decimalPoint)
     return withPoint(out.data(), out.data() + out.size(), decimalPoint);
 }
 
+int fixed4(double value, char *out)
+{
+    // Explanations hold hundreds of thousands of amounts, so the usual case
+    // avoids the general conversion: below a million the scaled product is
+    // within 1e-6 of the exact value, so unless it lies that close to a
+    // half, rounding the product rounds the exact value the same way.
+    const double scaled = value * 10000;
+    const double whole = std::rint(scaled); // nearest, ties to even
+    if (std::fabs(value) < 1e6 && std::fabs(std::fabs(scaled - whole) - 0.5) > 1e-5) {
+        auto units = static_cast<std::uint64_t>(std::fabs(whole));
+        char reversed[24];
+        int n = 0;
+        for (int i = 0; i < 4; ++i, units /= 10)
+            reversed[n++] = char('0' + units % 10);
+        reversed[n++] = '.';
+        do {
+            reversed[n++] = char('0' + units % 10);
+            units /= 10;
+        } while (units != 0);
+        int length = 0;
+        if (std::signbit(value))
+            out[length++] = '-';
+        while (n > 0)
+            out[length++] = reversed[--n];
+        return length;
+    }
+    return int(std::to_chars(out, out + 330, value, std::chars_format::fixed, 4).ptr - out);
+}
+
 QString fixed4(double value, const QString &decimalPoint)
 {
-    char buffer[400]; // enough for the largest double in fixed notation
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    return withPoint(buffer, result.ptr, decimalPoint);
+    char buffer[330];
+    const int length = fixed4(value, buffer);
+    return withPoint(buffer, buffer + length, decimalPoint);
 }
 
 } // namespace depnumbers

@@ -15,4 +15,9 @@ QString general(double value, const QString &decimalPoint = QStringLiteral("."))
 /// Fixed point with exactly four decimals ("%.4f"), no thousands separators.
 QString fixed4(double value, const QString &decimalPoint = QStringLiteral("."));
 
+/// The same into `out` (at least 330 characters, the longest a double gives)
+/// with a full stop; returns the number of characters written. Rounds the
+/// exact binary value half to even, as "%.4f" does.
+int fixed4(double value, char *out);
+
 } // namespace depnumbers

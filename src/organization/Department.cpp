@@ -7,6 +7,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 Department::Department(DepLabels labels) : m_labels(std::move(labels)) {}
@@ -25,8 +26,8 @@ void Department::Build(db::Connection &connection, const QString &id)
 
 double Department::RoundHundredths(double value)
 {
-    // nearbyint follows the default rounding mode: nearest, ties to even.
-    return std::nearbyint(value / 0.01) * 0.01;
+    // rint follows the default rounding mode: nearest, ties to even.
+    return std::rint(value / 0.01) * 0.01;
 }
 
 void Department::Recompute()
@@ -94,26 +95,122 @@ void Department::ResetBonus()
 
 void Department::AddBonus(TDepMember &member, const QString &label, const QString &note, double amount) const
 {
-    appendBonus(member, label, note, amount, QLocale().decimalPoint());
+    appendEntry(member, label, amount, QLocale().decimalPoint(), nullptr, note);
 }
 
-void Department::appendBonus(TDepMember &member, const QString &label, const QString &note, double amount,
-                             const QString &decimalPoint)
+void Department::appendEntry(TDepMember &member, const QString &label, double amount, QStringView decimalPoint,
+                             const TDepMember *from, QStringView note)
 {
     member.Bonus += amount;
-    // "%s %.4f (%s)" over the text so far, appended rather than rebuilt so a
-    // long explanation costs linear time.
-    if (!member.Detail.isEmpty())
-        member.Detail += QLatin1String("\n\r");
-    member.Detail += u' ';
-    member.Detail += depnumbers::fixed4(amount, decimalPoint);
-    member.Detail += QLatin1String(" (");
-    member.Detail += label;
-    member.Detail += u')';
-    if (!note.isEmpty()) {
-        member.Detail += u' ';
-        member.Detail += note;
+    // "%s %.4f (%s)" over the text so far plus the note, written in place
+    // rather than rebuilt: a long explanation costs linear time.
+    char digits[330];
+    const int length = depnumbers::fixed4(amount, digits);
+    QString &detail = member.Detail;
+    const qsizetype old = detail.size();
+    const bool named = from != nullptr;
+    const bool noted = !named && !note.isEmpty();
+    const qsizetype added = (old > 0 ? 2 : 0) + 1 + length - 1 + decimalPoint.size() + 2 + label.size() + 1
+                            + (named ? 2 + from->Id.size() + from->Name.size() : 0) + (noted ? 1 + note.size() : 0);
+    if (detail.capacity() < old + added)
+        detail.reserve(std::max(old + added, 2 * detail.capacity()));
+    detail.resize(old + added);
+    QChar *out = detail.data() + old;
+    const auto put = [&out](QStringView text) {
+        std::copy(text.begin(), text.end(), out);
+        out += text.size();
+    };
+    if (old > 0) {
+        *out++ = u'\n';
+        *out++ = u'\r';
     }
+    *out++ = u' ';
+    for (int i = 0; i < length; ++i) {
+        if (digits[i] == '.')
+            put(decimalPoint);
+        else
+            *out++ = QLatin1Char(digits[i]);
+    }
+    *out++ = u' ';
+    *out++ = u'(';
+    put(label);
+    *out++ = u')';
+    if (named) {
+        *out++ = u' ';
+        put(from->Id);
+        *out++ = u' ';
+        put(from->Name);
+    } else if (noted) {
+        *out++ = u' ';
+        put(note);
+    }
+    Q_ASSERT(out == detail.data() + detail.size());
+}
+
+void Department::Credit(TDepMember &member, const QString &label, const TDepMember *from, double amount)
+{
+    if (amount == 0)
+        return;
+    member.Bonus += amount;
+    char digits[330];
+    const int length = depnumbers::fixed4(amount, digits);
+    m_pending.push_back({&member, &label, from, quint32(m_pendingDigits.size()), quint32(length)});
+    m_pendingDigits.append(digits, std::size_t(length));
+}
+
+void Department::writeDetails()
+{
+    // Two passes so that every explanation is allocated once at its final
+    // size: hundreds of thousands of entries would otherwise cost as many
+    // reallocations as the computation itself.
+    const QStringView point = m_decimalPoint;
+    std::vector<qsizetype> added(m_members.size(), 0);
+    const auto index = [this](const TDepMember *m) { return std::size_t(m - m_members.data()); };
+    for (const PendingEntry &e : m_pending) {
+        const std::size_t i = index(e.member);
+        if (added[i] > 0 || !e.member->Detail.isEmpty())
+            added[i] += 2;
+        added[i] += 1 + e.digitsLength - 1 + point.size() + 2 + e.label->size() + 1
+                    + (e.from ? 2 + e.from->Id.size() + e.from->Name.size() : 0);
+    }
+    std::vector<QChar *> cursor(m_members.size(), nullptr);
+    for (std::size_t i = 0; i < m_members.size(); ++i) {
+        if (added[i] == 0)
+            continue;
+        QString &detail = m_members[i].Detail;
+        const qsizetype old = detail.size();
+        detail.resize(old + added[i]);
+        cursor[i] = detail.data() + old;
+    }
+    for (const PendingEntry &e : m_pending) {
+        QChar *&out = cursor[index(e.member)];
+        const auto put = [&out](QStringView text) { out = std::copy(text.begin(), text.end(), out); };
+        if (out != e.member->Detail.constData()) {
+            *out++ = u'\n';
+            *out++ = u'\r';
+        }
+        *out++ = u' ';
+        for (const char c : std::string_view(m_pendingDigits).substr(e.digits, e.digitsLength)) {
+            if (c == '.')
+                put(point);
+            else
+                *out++ = QLatin1Char(c);
+        }
+        *out++ = u' ';
+        *out++ = u'(';
+        put(*e.label);
+        *out++ = u')';
+        if (e.from) {
+            *out++ = u' ';
+            put(e.from->Id);
+            *out++ = u' ';
+            put(e.from->Name);
+        }
+    }
+    for (std::size_t i = 0; i < m_members.size(); ++i)
+        Q_ASSERT(!cursor[i] || cursor[i] == m_members[i].Detail.constData() + m_members[i].Detail.size());
+    std::vector<PendingEntry>().swap(m_pending);
+    std::string().swap(m_pendingDigits);
 }
 
 void Department::CalcBonus()
@@ -148,9 +245,10 @@ void Department::CalcBonus()
             break;
         }
     }
+    writeDetails();
 }
 
-void Department::PersonalPointsBonus(TDepMember &m) const
+void Department::PersonalPointsBonus(TDepMember &m)
 {
     const double P = m.PersonalPoints;
     const double G = m.GroupPoints;
@@ -165,24 +263,23 @@ void Department::PersonalPointsBonus(TDepMember &m) const
         amount = Percent(7, P);
     else if (P >= 20)
         amount = Percent(5, P);
-    Credit(m, m_labels.lPersonalPoints, QString(), amount);
+    Credit(m, m_labels.lPersonalPoints, nullptr, amount);
 }
 
-void Department::DirectorBonus(TDepMember &m) const
+void Department::DirectorBonus(TDepMember &m)
 {
     const double G = m.GroupPoints;
-    const QString from = note(m);
     static constexpr double shares[] = {2, 1, 0.5};
     TDepMember *u = m.Parent;
     for (double share : shares) {
         if (!u || u->Status != TDepStatus::Director)
             return;
-        Credit(*u, m_labels.lDirectorPoints, from, Percent(share, G));
+        Credit(*u, m_labels.lDirectorPoints, &m, Percent(share, G));
         u = u->Parent;
     }
 }
 
-void Department::CoordinatorBonus(TDepMember &m) const
+void Department::CoordinatorBonus(TDepMember &m)
 {
     auto leads = [](const TDepMember *u) { return u && u->Status != TDepStatus::Ordinary; };
     TDepMember *p1 = m.Parent;
@@ -190,7 +287,7 @@ void Department::CoordinatorBonus(TDepMember &m) const
         return;
     const int n = p1->CoordinatorCount;
     const double G = m.GroupPoints;
-    const QString from = note(m);
+    const TDepMember *from = &m;
     const QString &label = m_labels.lCoordinatorPoints;
 
     // The fixed 5 points go to the first upline leader for each coordinator below it.
@@ -209,7 +306,7 @@ void Department::CoordinatorBonus(TDepMember &m) const
         Credit(*p3, label, from, Percent(2, G));
 }
 
-void Department::UplineBonus(TDepMember &m, const std::vector<qint32> &reach) const
+void Department::UplineBonus(TDepMember &m, const std::vector<qint32> &reach)
 {
     const double P = m.PersonalPoints;
     if (P == 0)
@@ -232,7 +329,7 @@ void Department::UplineBonus(TDepMember &m, const std::vector<qint32> &reach) co
     }
 }
 
-void Department::NetBonus(const TDepMember &m, TDepMember &u) const
+void Department::NetBonus(const TDepMember &m, TDepMember &u)
 {
     const double P = m.PersonalPoints;
     const double uP = u.PersonalPoints;
@@ -246,15 +343,15 @@ void Department::NetBonus(const TDepMember &m, TDepMember &u) const
         amount = Percent(3, P);
     else
         amount = Percent(5, P);
-    Credit(u, m_labels.lNetPoints, note(m), amount);
+    Credit(u, m_labels.lNetPoints, &m, amount);
 }
 
-void Department::RankBonus(const TDepMember &m, TDepMember &u, int &best) const
+void Department::RankBonus(const TDepMember &m, TDepMember &u, int &best)
 {
     const int r = PersonalRank(u.PersonalPoints);
     if (r > 1 && r > best) {
         const double P = m.PersonalPoints;
-        Credit(u, m_labels.lGroupPoints, note(m), (r == 2 || r - best == 1) ? Percent(5, P) : Percent(10, P));
+        Credit(u, m_labels.lGroupPoints, &m, (r == 2 || r - best == 1) ? Percent(5, P) : Percent(10, P));
         best = r;
     }
 }

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 #include <span>
 #include <vector>
 
@@ -110,21 +111,33 @@ public:
 
 private:
     void Classify(TDepMember &member);
-    void PersonalPointsBonus(TDepMember &m) const;
-    void DirectorBonus(TDepMember &m) const;
-    void CoordinatorBonus(TDepMember &m) const;
-    void UplineBonus(TDepMember &m, const std::vector<qint32> &reach) const;
-    void NetBonus(const TDepMember &m, TDepMember &u) const;
-    void RankBonus(const TDepMember &m, TDepMember &u, int &best) const;
-    static QString note(const TDepMember &m) { return m.Id + u' ' + m.Name; }
-    static void appendBonus(TDepMember &member, const QString &label, const QString &note, double amount,
-                            const QString &decimalPoint);
-    /// Credits only amounts that are not zero (negative ones included).
-    void Credit(TDepMember &member, const QString &label, const QString &note, double amount) const
+    void PersonalPointsBonus(TDepMember &m);
+    void DirectorBonus(TDepMember &m);
+    void CoordinatorBonus(TDepMember &m);
+    void UplineBonus(TDepMember &m, const std::vector<qint32> &reach);
+    void NetBonus(const TDepMember &m, TDepMember &u);
+    void RankBonus(const TDepMember &m, TDepMember &u, int &best);
+    /// Credits `amount` and appends its entry; the note names `from` when
+    /// given, else it is `note`.
+    static void appendEntry(TDepMember &member, const QString &label, double amount, QStringView decimalPoint,
+                            const TDepMember *from, QStringView note);
+    /// Credits only amounts that are not zero (negative ones included); the
+    /// note names `from` when given. The entry is written by writeDetails.
+    void Credit(TDepMember &member, const QString &label, const TDepMember *from, double amount);
+    /// Appends the entries credited since the last call to the explanations.
+    void writeDetails();
+
+    /// One credit waiting for its explanation entry.
+    struct PendingEntry
     {
-        if (amount != 0)
-            appendBonus(member, label, note, amount, m_decimalPoint);
-    }
+        TDepMember *member;
+        const QString *label;
+        const TDepMember *from;
+        quint32 digits; // the amount's text in m_pendingDigits
+        quint32 digitsLength;
+    };
+    std::vector<PendingEntry> m_pending;
+    std::string m_pendingDigits;
 
     DepLabels m_labels;
     QString m_decimalPoint; // the locale's, taken once per CalcBonus

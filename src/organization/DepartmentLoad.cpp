@@ -11,27 +11,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
-const QString kColumns = QStringLiteral("select id, id_customer, sname, totalpoints, reserve from customer");
+const char *const kColumns = "select id, id_customer, sname, totalpoints, reserve from customer";
 
 QString levelMessage(const QString &id)
 {
     return QStringLiteral("Error - ") + id;
 }
-
-/// One customer row as read, text kept as UTF-8 in one shared buffer.
-struct RawCustomer
-{
-    quint32 id, idLength;
-    quint32 sponsor, sponsorLength; // id_customer, null read as empty
-    quint32 name, nameLength;
-    double points, reserve;
-};
 
 /// Would QString::trimmed change this text? Only looked at closely when an end
 /// is not plain printable ASCII.
@@ -42,6 +33,81 @@ bool mayNeedTrim(std::string_view text)
     const auto plain = [](unsigned char c) { return c > 0x20 && c < 0x7F; };
     return !plain(static_cast<unsigned char>(text.front())) || !plain(static_cast<unsigned char>(text.back()));
 }
+
+QString decode(std::string_view text)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    return ascii ? QString::fromLatin1(text.data(), qsizetype(text.size()))
+                 : QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+/// The simple case folding of every UTF-16 unit, surrogates left alone: what
+/// the case-insensitive comparison applies unit by unit.
+const std::vector<char16_t> &foldTable()
+{
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> folds(0x10000);
+        for (char32_t u = 0; u < 0x10000; ++u)
+            folds[u] = char16_t(QChar::isSurrogate(u) ? u : QChar::toCaseFolded(u));
+        return folds;
+    }();
+    return table;
+}
+
+/// Sponsor key to group: open addressing over keys that stay in the loader's
+/// text buffer. Much cheaper than a node-based map for 10^5 keys.
+class GroupIndex
+{
+public:
+    void reserve(std::size_t keys)
+    {
+        std::size_t size = 16;
+        while (size < keys * 2)
+            size *= 2;
+        m_slots.assign(size, 0);
+        m_keys.reserve(keys);
+    }
+
+    /// The group of `key`, added as the next group when new.
+    std::pair<quint32, bool> insert(std::string_view key)
+    {
+        std::size_t slot = hash(key) & (m_slots.size() - 1);
+        while (m_slots[slot] != 0) {
+            if (m_keys[m_slots[slot] - 1] == key)
+                return {m_slots[slot] - 1, false};
+            slot = (slot + 1) & (m_slots.size() - 1);
+        }
+        m_keys.push_back(key);
+        m_slots[slot] = quint32(m_keys.size());
+        return {quint32(m_keys.size() - 1), true};
+    }
+
+    /// The group of `key`, or -1.
+    qint32 find(std::string_view key) const
+    {
+        if (m_slots.empty())
+            return -1;
+        std::size_t slot = hash(key) & (m_slots.size() - 1);
+        while (m_slots[slot] != 0) {
+            if (m_keys[m_slots[slot] - 1] == key)
+                return qint32(m_slots[slot] - 1);
+            slot = (slot + 1) & (m_slots.size() - 1);
+        }
+        return -1;
+    }
+
+private:
+    static std::size_t hash(std::string_view key)
+    {
+        std::uint64_t h = 14695981039346656037ull; // FNV-1a, then mixed for the low bits
+        for (const char c : key)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return std::size_t(h ^ (h >> 29));
+    }
+
+    std::vector<quint32> m_slots; // group + 1; 0 is free
+    std::vector<std::string_view> m_keys;
+};
 
 class Loader
 {
@@ -71,6 +137,21 @@ public:
 private:
     static constexpr qint32 kHead = -1;
 
+    /// One customer as read. Everything the walk needs is decoded here, in
+    /// table order, so that the walk's jumps through the rows stay cheap.
+    struct Row
+    {
+        QString id;             // trimmed
+        QString name;           // as stored: the sort key; trimmed when it becomes a member
+        double points, reserve; // as stored
+        quint32 idKey, idKeyLength;     // UTF-8 of the trimmed id, in m_text
+        quint32 sponsor, sponsorLength; // UTF-8 of id_customer (null as empty), in m_text
+        quint32 fold;           // the case-folded name starts here in m_folded
+        qint32 children = -1;   // the group of the customers this one sponsors
+        bool plainFold;         // no surrogate pair in the name
+        bool trimName;          // the name may have blanks to trim
+    };
+
     /// One level of the downline being created.
     struct Frame
     {
@@ -79,65 +160,101 @@ private:
         qint32 member; // index in m_order of the member whose downline this is
     };
 
-    std::string_view view(quint32 offset, quint32 length) const
+    std::string_view text(quint32 offset, quint32 length) const
     {
         return std::string_view(m_text.data() + offset, length);
     }
 
-    quint32 store(sqlite3_stmt *stmt, int column, quint32 &length)
+    static std::string_view column(sqlite3_stmt *stmt, int column)
     {
         const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        const int bytes = sqlite3_column_bytes(stmt, column);
+        return chars ? std::string_view(chars, std::size_t(sqlite3_column_bytes(stmt, column))) : std::string_view();
+    }
+
+    quint32 keep(std::string_view bytes)
+    {
         const auto offset = quint32(m_text.size());
-        if (chars)
-            m_text.append(chars, std::size_t(bytes));
-        length = quint32(chars ? bytes : 0);
+        m_text.append(bytes);
         return offset;
     }
 
-    static QString text(db::Statement &query, int column) { return query.text(column).trimmed(); }
-
     void readHead(const QString &id, TDepMember &head)
     {
-        db::Statement query(m_handle, kColumns + QStringLiteral(" where id = :id"));
+        db::Statement query(m_handle, QString::fromLatin1(kColumns) + QStringLiteral(" where id = :id"));
         query.bind(QStringLiteral(":id"), id);
         if (!query.step())
             return; // no such customer: a head without one, over the customers without a sponsor
-        head.Id = text(query, 0);
-        head.SponsorId = text(query, 1);
-        head.Name = text(query, 2);
+        head.Id = query.text(0).trimmed();
+        head.SponsorId = query.text(1).trimmed();
+        head.Name = query.text(2).trimmed();
         head.PersonalPoints = Department::RoundHundredths(query.real(3));
         head.Reserve = Department::RoundHundredths(query.real(4));
     }
 
     void readAll()
     {
-        db::Statement query(m_handle, kColumns);
+        // The largest rowid bounds the row count in every ordinary table and
+        // spares the buffers their regrowth; a wild one is only a hint.
+        {
+            db::Statement count(m_handle, QStringLiteral("select max(rowid) from customer"));
+            if (count.step())
+                reserve(std::size_t(std::clamp<qint64>(count.integer(0), 0, 4'000'000)));
+        }
+        const std::vector<char16_t> &folds = foldTable();
+        db::Statement query(m_handle, QString::fromLatin1(kColumns));
         sqlite3_stmt *stmt = query.handle();
         while (query.step()) {
-            RawCustomer row;
-            row.id = store(stmt, 0, row.idLength);
-            row.sponsor = store(stmt, 1, row.sponsorLength);
-            row.name = store(stmt, 2, row.nameLength);
+            Row &row = m_rows.emplace_back();
+            const std::string_view id = column(stmt, 0);
+            row.id = decode(id);
+            if (mayNeedTrim(id)) {
+                row.id = row.id.trimmed();
+                const QByteArray key = row.id.toUtf8();
+                row.idKey = keep(std::string_view(key.constData(), std::size_t(key.size())));
+                row.idKeyLength = quint32(key.size());
+            } else {
+                row.idKey = keep(id);
+                row.idKeyLength = quint32(id.size());
+            }
+            const std::string_view sponsor = column(stmt, 1);
+            row.sponsor = keep(sponsor);
+            row.sponsorLength = quint32(sponsor.size());
+            const std::string_view name = column(stmt, 2);
+            row.name = decode(name);
+            row.trimName = mayNeedTrim(name);
             row.points = sqlite3_column_double(stmt, 3);
             row.reserve = sqlite3_column_double(stmt, 4);
-            m_rows.push_back(row);
+
+            // Folding unit by unit is exactly what the case-insensitive
+            // comparison does outside surrogate pairs; names with a pair fall
+            // back to that comparison itself.
+            row.fold = quint32(m_folded.size());
+            row.plainFold = true;
+            for (const QChar c : std::as_const(row.name)) {
+                row.plainFold = row.plainFold && !c.isSurrogate();
+                m_folded.push_back(folds[c.unicode()]);
+            }
         }
     }
 
-    /// Groups the rows by sponsor key, each group in table order until it is
-    /// first needed and sorted.
+    void reserve(std::size_t rows)
+    {
+        m_rows.reserve(rows);
+        m_text.reserve(rows * 12);
+        m_folded.reserve(rows * 16);
+    }
+
+    /// Groups the rows by sponsor key and finds each row's own group.
     void group()
     {
         m_groupOf.reserve(m_rows.size());
         std::vector<quint32> rowGroup(m_rows.size());
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
-            const auto [it, added] = m_groupOf.try_emplace(view(m_rows[r].sponsor, m_rows[r].sponsorLength),
-                                                           quint32(m_groupStart.size()));
+            const auto [g, added] = m_groupOf.insert(text(m_rows[r].sponsor, m_rows[r].sponsorLength));
             if (added)
                 m_groupStart.push_back(0);
-            rowGroup[r] = it->second;
-            ++m_groupStart[it->second];
+            rowGroup[r] = g;
+            ++m_groupStart[g];
         }
         // Counts to start positions (one extra entry closes the last group).
         quint32 start = 0;
@@ -148,77 +265,39 @@ private:
         std::vector<quint32> fill(m_groupStart.begin(), m_groupStart.end() - 1);
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_children[fill[rowGroup[r]]++] = quint32(r);
+        for (Row &row : m_rows)
+            row.children = m_groupOf.find(text(row.idKey, row.idKeyLength));
         m_sorted.assign(m_groupStart.size() - 1, false);
         m_onPath.assign(m_groupStart.size() - 1, false);
-        m_names.resize(m_rows.size());
-        m_ids.resize(m_rows.size());
-        m_nameRead.assign(m_rows.size(), false);
-        m_idRead.assign(m_rows.size(), false);
     }
 
-    const QString &rawName(quint32 row)
+    std::u16string_view folded(const Row &row) const
     {
-        QString &name = m_names[row];
-        if (!m_nameRead[row]) {
-            const std::string_view text = view(m_rows[row].name, m_rows[row].nameLength);
-            name = QString::fromUtf8(text.data(), qsizetype(text.size()));
-            m_nameRead[row] = true;
-        }
-        return name;
+        return std::u16string_view(m_folded.data() + row.fold, std::size_t(row.name.size()));
     }
 
-    const QString &trimmedId(quint32 row)
+    /// "order by sname" on the connection: its NOCASE collation compares
+    /// case-insensitively, then case-sensitively; identical names keep table
+    /// order.
+    bool nameBefore(quint32 a, quint32 b) const
     {
-        QString &id = m_ids[row];
-        if (!m_idRead[row]) {
-            const std::string_view text = view(m_rows[row].id, m_rows[row].idLength);
-            id = QString::fromUtf8(text.data(), qsizetype(text.size()));
-            if (mayNeedTrim(text))
-                id = id.trimmed();
-            m_idRead[row] = true;
-        }
-        return id;
+        const Row &x = m_rows[a];
+        const Row &y = m_rows[b];
+        int c = x.plainFold && y.plainFold ? folded(x).compare(folded(y))
+                                           : QString::compare(x.name, y.name, Qt::CaseInsensitive);
+        if (c == 0)
+            c = QString::compare(x.name, y.name, Qt::CaseSensitive);
+        return c != 0 ? c < 0 : a < b;
     }
 
-    /// The group of the customers whose sponsor is exactly `id` (a trimmed
-    /// Id), sorted by name as "order by sname" on the connection orders them;
-    /// -1 when nobody names it.
-    qint64 childrenOf(const QString &id, std::string_view rawId, bool raw)
+    /// The customers sponsored by `group`'s key, in name order.
+    void sort(quint32 group)
     {
-        QByteArray utf8;
-        std::string_view key = rawId;
-        if (!raw) {
-            utf8 = id.toUtf8();
-            key = std::string_view(utf8.constData(), std::size_t(utf8.size()));
-        }
-        const auto it = m_groupOf.find(key);
-        if (it == m_groupOf.end())
-            return -1;
-        const quint32 g = it->second;
-        if (!m_sorted[g]) {
-            // The connection's NOCASE collation: case-insensitive first, then
-            // case-sensitive; equal names keep table order.
-            auto *begin = m_children.data() + m_groupStart[g];
-            auto *end = m_children.data() + m_groupStart[g + 1];
-            for (auto *p = begin; p != end; ++p)
-                rawName(*p);
-            std::stable_sort(begin, end, [this](quint32 a, quint32 b) {
-                const QString &x = m_names[a];
-                const QString &y = m_names[b];
-                int c = QString::compare(x, y, Qt::CaseInsensitive);
-                if (c == 0)
-                    c = QString::compare(x, y, Qt::CaseSensitive);
-                return c < 0;
-            });
-            m_sorted[g] = true;
-        }
-        return g;
-    }
-
-    qint64 childrenOfRow(quint32 row)
-    {
-        const std::string_view raw = view(m_rows[row].id, m_rows[row].idLength);
-        return childrenOf(trimmedId(row), raw, !mayNeedTrim(raw));
+        if (m_sorted[group])
+            return;
+        std::sort(m_children.data() + m_groupStart[group], m_children.data() + m_groupStart[group + 1],
+                  [this](quint32 a, quint32 b) { return nameBefore(a, b); });
+        m_sorted[group] = true;
     }
 
     /// Pre-order over the sponsor groups with an explicit stack, so a deep
@@ -227,12 +306,15 @@ private:
     void walk(const QString &headId)
     {
         std::vector<Frame> stack;
-        const QByteArray headUtf8 = headId.toUtf8();
-        const qint64 headGroup = childrenOf(headId, std::string_view(headUtf8.constData(), std::size_t(headUtf8.size())), true);
+        const QByteArray headKey = headId.toUtf8();
+        const qint32 headGroup = m_groupOf.find(std::string_view(headKey.constData(), std::size_t(headKey.size())));
         if (headGroup >= 0) {
+            sort(quint32(headGroup));
             stack.push_back({quint32(headGroup), m_groupStart[headGroup], kHead});
             m_onPath[headGroup] = true;
         }
+        m_order.reserve(m_rows.size());
+        m_parent.reserve(m_rows.size());
         while (!stack.empty()) {
             Frame &top = stack.back();
             if (top.next == m_groupStart[top.group + 1]) {
@@ -241,30 +323,30 @@ private:
                 continue;
             }
             const quint32 row = m_children[top.next++];
-            const qint32 parent = top.member;
             const qint32 index = qint32(m_order.size());
             m_order.push_back(row);
-            m_parent.push_back(parent);
-            const qint64 g = childrenOfRow(row);
+            m_parent.push_back(top.member);
+            const qint32 g = m_rows[row].children;
             if (g < 0)
                 continue;
             if (m_onPath[g])
                 throw cycle(stack, row);
+            sort(quint32(g));
             m_onPath[g] = true;
             stack.push_back({quint32(g), m_groupStart[g], index});
         }
     }
 
-    DepLoadError cycle(const std::vector<Frame> &stack, quint32 row)
+    DepLoadError cycle(const std::vector<Frame> &stack, quint32 row) const
     {
         // Innermost first: each level names the member it was creating.
         QStringList messages;
-        messages << levelMessage(trimmedId(row));
+        messages << levelMessage(m_rows[row].id);
         for (auto it = stack.rbegin(); it != stack.rend(); ++it)
             if (it->member != kHead)
-                messages << levelMessage(trimmedId(m_order[std::size_t(it->member)]));
+                messages << levelMessage(m_rows[m_order[std::size_t(it->member)]].id);
         return DepLoadError(QStringLiteral("Customer %1 is in its own downline: the sponsor links form a circle")
-                                .arg(trimmedId(row)),
+                                .arg(m_rows[row].id),
                             messages);
     }
 
@@ -273,18 +355,29 @@ private:
         std::vector<TDepMember> result(m_order.size() + 1);
         head.Row = 1;
         result[0] = std::move(head);
+        // A row is normally one member, so its texts move over; a row met
+        // again (under two customers whose ids differ only by blanks) copies.
+        std::vector<bool> taken(m_rows.size(), false);
+        std::vector<qint32> memberOfRow(m_rows.size());
         for (std::size_t i = 0; i < m_order.size(); ++i) {
-            const RawCustomer &raw = m_rows[m_order[i]];
+            const quint32 r = m_order[i];
+            Row &row = m_rows[r];
             TDepMember &m = result[i + 1];
-            m.Id = trimmedId(m_order[i]);
-            const std::string_view sponsor = view(raw.sponsor, raw.sponsorLength);
-            m.SponsorId = QString::fromUtf8(sponsor.data(), qsizetype(sponsor.size()));
-            if (mayNeedTrim(sponsor))
-                m.SponsorId = m.SponsorId.trimmed();
-            m.Name = rawName(m_order[i]).trimmed();
-            m.PersonalPoints = Department::RoundHundredths(raw.points);
-            m.Reserve = Department::RoundHundredths(raw.reserve);
+            if (!taken[r]) {
+                m.Id = std::move(row.id);
+                m.Name = row.trimName ? row.name.trimmed() : std::move(row.name);
+                taken[r] = true;
+                memberOfRow[r] = qint32(i + 1);
+            } else {
+                m.Id = result[std::size_t(memberOfRow[r])].Id;
+                m.Name = result[std::size_t(memberOfRow[r])].Name;
+            }
+            m.PersonalPoints = Department::RoundHundredths(row.points);
+            m.Reserve = Department::RoundHundredths(row.reserve);
             m.Parent = &result[std::size_t(m_parent[i] + 1)];
+            // A member is one because its sponsor text is exactly the
+            // parent's (trimmed) Id, so trimming it gives that Id again.
+            m.SponsorId = m.Parent->Id;
             m.Level = m.Parent->Level + 1;
             m.Row = qint32(i + 2);
         }
@@ -292,16 +385,15 @@ private:
     }
 
     sqlite3 *m_handle;
-    std::string m_text;
-    std::vector<RawCustomer> m_rows;
-    std::unordered_map<std::string_view, quint32> m_groupOf;
+    std::vector<Row> m_rows;
+    std::string m_text;              // id keys and sponsor keys, one after another
+    std::vector<char16_t> m_folded;  // case-folded names, one after another
+    GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])
     std::vector<quint32> m_children;
     std::vector<bool> m_sorted, m_onPath;
-    std::vector<QString> m_names, m_ids; // decoded on first use
-    std::vector<bool> m_nameRead, m_idRead;
-    std::vector<quint32> m_order;        // rows of the members after the head, in pre-order
-    std::vector<qint32> m_parent;        // index in m_order of each one's sponsor, kHead for the head
+    std::vector<quint32> m_order;    // rows of the members after the head, in pre-order
+    std::vector<qint32> m_parent;    // index in m_order of each one's sponsor, kHead for the head
 };
 
 } // namespace

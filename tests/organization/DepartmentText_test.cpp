@@ -5,6 +5,10 @@
 #include "DepartmentFixture.h"
 #include "organization/DepartmentText.h"
 
+#include <charconv>
+#include <cmath>
+#include <random>
+
 TEST(DepNumbers, General_FifteenDigitsWithoutGroupingOrTrailingZeros)
 {
     EXPECT_EQ(depnumbers::general(0.1 + 0.2), QStringLiteral("0.3"));
@@ -28,6 +32,27 @@ TEST(DepNumbers, Fixed4_FourDecimalsRoundedAndSigned)
     EXPECT_EQ(depnumbers::fixed4(1.49995), QStringLiteral("1.4999")); // the double lies just below
     EXPECT_EQ(depnumbers::fixed4(1234567.25), QStringLiteral("1234567.2500"));
     EXPECT_EQ(depnumbers::fixed4(0.5, QStringLiteral(",")), QStringLiteral("0,5000"));
+}
+
+TEST(DepNumbers, Fixed4_AgreesWithTheExactConversionEverywhere)
+{
+    // The quick path must round exactly like the full conversion: ties
+    // (0.03125 is one), near-ties, negatives, huge and tiny values.
+    std::mt19937_64 random(7);
+    std::vector<double> values = {0.03125, -0.03125, 0.00005, 0.00015, 2.5e-5, 1.00005, 999999.99995, 1e6, -1e6,
+                                  123456789.123456789, 1e300, -1e-300, 4.9e-324, 0.1 * 3, 25.7 * 0.01};
+    for (int i = 0; i < 200000; ++i) {
+        const double magnitude = std::pow(10.0, int(random() % 14) - 6);
+        values.push_back((double(random() % 2000001) - 1000000) / 1000000 * magnitude);
+        values.push_back(double(qint64(random() % 2000000) - 1000000) / 100000 + 0.00005); // near ties
+    }
+    for (const double v : values) {
+        char expected[400];
+        const auto end = std::to_chars(expected, expected + sizeof expected, v, std::chars_format::fixed, 4).ptr;
+        char actual[330];
+        const int length = depnumbers::fixed4(v, actual);
+        ASSERT_EQ(std::string(actual, std::size_t(length)), std::string(expected, end)) << v;
+    }
 }
 
 TEST_F(DepartmentFixture, Text_TabSeparatedLinesInListOrder)

@@ -1,0 +1,44 @@
+#pragma once
+// The benchmark's frame: a generated database file per size, and the list of
+// measurements run on each. A new measurement is one more entry in
+// measurements() (Measurements.cpp).
+
+#include <QString>
+#include <QTextStream>
+
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+struct Database
+{
+    QString path;
+    int customers = 0;
+};
+
+/// Seconds of the fastest and the middle of `repeat` runs.
+struct Timing
+{
+    double best = 0;
+    double median = 0;
+};
+
+/// Runs `work` `repeat` times (after one unmeasured warm-up) and times each
+/// run; `prepare`, when given, runs untimed before each.
+Timing time(int repeat, const std::function<void()> &work, const std::function<void()> &prepare = {});
+
+/// Peak resident memory of the process so far, in MiB.
+double peakMemoryMiB();
+
+struct Measurement
+{
+    const char *name;
+    /// Measures on one database and writes its lines to `out`; returns false
+    /// when a target was missed.
+    std::function<bool(const Database &, int repeat, QTextStream &out)> run;
+};
+
+const std::vector<Measurement> &measurements();
+
+} // namespace bench

@@ -1,0 +1,117 @@
+#include "Bench.h"
+
+#include "organization/Department.h"
+
+#include "engine/Connection.h"
+#include "engine/Statement.h"
+
+#include <QElapsedTimer>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace bench {
+
+Timing time(int repeat, const std::function<void()> &work, const std::function<void()> &prepare)
+{
+    if (prepare)
+        prepare();
+    work(); // warm the page cache and the allocator
+    std::vector<double> seconds;
+    for (int i = 0; i < repeat; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return {seconds.front(), seconds[seconds.size() / 2]};
+}
+
+double peakMemoryMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024; // kilobytes on Linux
+}
+
+namespace {
+
+QString ms(double seconds)
+{
+    return QString::number(seconds * 1000, 'f', 1) + QStringLiteral(" ms");
+}
+
+/// Every row and column of the customer table through SQLite, as cheaply as
+/// a reader can: the yardstick of the department load.
+qint64 plainScan(db::Connection &connection)
+{
+    db::Statement query(connection.handle(), QStringLiteral("select * from customer"));
+    sqlite3_stmt *stmt = query.handle();
+    const int columns = query.columnCount();
+    qint64 sum = 0;
+    while (query.step()) {
+        for (int c = 0; c < columns; ++c) {
+            if (sqlite3_column_type(stmt, c) == SQLITE_FLOAT)
+                sum += qint64(sqlite3_column_double(stmt, c));
+            else
+                sum += sqlite3_column_bytes(stmt, c);
+        }
+    }
+    return sum;
+}
+
+bool rootDepartment(const Database &database, int repeat, QTextStream &out)
+{
+    db::Connection connection;
+    connection.openFile(database.path, false);
+
+    qint64 checksum = 0;
+    const Timing scan = time(repeat, [&] { checksum += plainScan(connection); });
+
+    // Releasing the previous department is left out of the times: it is
+    // neither load nor computation.
+    std::optional<Department> department;
+    const auto release = [&] { department.reset(); };
+    const Timing build = time(
+        repeat, [&] { department.emplace().Build(connection, QString()); }, release);
+    const Timing load = time(
+        repeat, [&] { department.emplace().LoadDepartment(connection, QString()); }, release);
+    const Timing compute = time(repeat, [&] { department->Recompute(); });
+
+    int deepest = 0;
+    int leaders = 0;
+    for (const TDepMember &m : department->DepList()) {
+        deepest = std::max(deepest, int(m.Level));
+        leaders += m.Status != TDepStatus::Ordinary;
+    }
+    const qsizetype members = department->count();
+
+    const double ratio = build.median / scan.median;
+    const bool met = ratio <= 3 && build.median < 1;
+    out << "  members " << members << ", levels " << deepest << ", coordinators and directors " << leaders << "\n"
+        << "  plain scan of customer      " << ms(scan.median) << " (best " << ms(scan.best) << ")\n"
+        << "  root department, load+compute " << ms(build.median) << " (best " << ms(build.best) << ")\n"
+        << "    of which load             " << ms(load.median) << ", recompute " << ms(compute.median) << "\n"
+        << "  ratio to the plain scan     " << QString::number(ratio, 'f', 2) << (met ? "  (target: within 3x and under 1 s: met)\n" : "  (target: within 3x and under 1 s: MISSED)\n")
+        << "  peak memory so far          " << QString::number(peakMemoryMiB(), 'f', 1) << " MiB\n";
+    Q_UNUSED(checksum);
+    return met;
+}
+
+} // namespace
+
+const std::vector<Measurement> &measurements()
+{
+    static const std::vector<Measurement> list = {
+        {"root department against a plain scan", rootDepartment},
+    };
+    return list;
+}
+
+} // namespace bench
