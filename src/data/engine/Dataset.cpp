@@ -254,7 +254,7 @@ void Dataset::loadRows()
     while (statement.step()) {
         Row row(width);
         for (const auto &[field, column] : mapping)
-            row[size_t(field->bufferIndex())] = field->fromStorage(statement.value(column));
+            row[size_t(field->bufferIndex())] = field->read(statement, column);
         rows.push_back(std::move(row));
     }
     m_rows = std::move(rows);

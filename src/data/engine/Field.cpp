@@ -3,6 +3,7 @@
 #include "Dataset.h"
 #include "Errors.h"
 #include "Format.h"
+#include "Statement.h"
 #include "Storage.h"
 
 #include <QLocale>
@@ -218,6 +219,31 @@ QVariant Field::fromStorage(const QVariant &raw) const
     }
     }
     return raw;
+}
+
+QVariant Field::read(const Statement &statement, int column) const
+{
+    // Typed reads straight from the engine: opening a journal of a million
+    // orders must not make a temporary value per column.
+    if (statement.isNull(column))
+        return QVariant();
+    switch (m_type) {
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return QVariant(int(statement.integer(column)));
+    case FieldType::Boolean:
+        return QVariant(statement.integer(column) != 0);
+    case FieldType::Float:
+    case FieldType::Currency:
+    case FieldType::BCD:
+        return QVariant(statement.real(column));
+    case FieldType::DateTime: {
+        const QDateTime dt = dateTimeFromStorage(statement.utf8(column));
+        return dt.isValid() ? QVariant(dt) : QVariant();
+    }
+    default:
+        return fromStorage(statement.value(column));
+    }
 }
 
 QString keyText(const QVariant &value)

@@ -12,6 +12,7 @@
 namespace db {
 
 class Dataset;
+class Statement;
 
 class Field
 {
@@ -76,6 +77,8 @@ public:
     QVariant convert(const QVariant &value) const;
     /// Converts a value read from the database to this field's type.
     QVariant fromStorage(const QVariant &raw) const;
+    /// Reads `column` of the statement's current row as this field's type.
+    QVariant read(const Statement &statement, int column) const;
 
     // Engine bookkeeping: the slot of the value in the dataset's rows (-1 for lookups).
     int bufferIndex() const { return m_bufferIndex; }

@@ -141,6 +141,12 @@ QString Statement::text(int column) const
     return chars ? QString::fromUtf8(chars, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return chars ? QByteArrayView(chars, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
 double Statement::real(int column) const
 {
     return sqlite3_column_double(m_stmt, column);

@@ -3,6 +3,7 @@
 // the engine and to code that needs raw speed on the one connection (the
 // department load, the database maker).
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -42,6 +43,8 @@ public:
     QString text(int column) const;
     double real(int column) const;
     qint64 integer(int column) const;
+    /// The raw UTF-8 bytes of a text column, valid until the next step.
+    QByteArrayView utf8(int column) const;
 
     sqlite3_stmt *handle() const { return m_stmt; }
 

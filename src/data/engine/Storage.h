@@ -2,6 +2,7 @@
 // How values are kept in the database file: date-times as fixed-width text so
 // that text order is time order, money rounded to four decimals.
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -14,6 +15,8 @@ QString dateTimeToStorage(const QDateTime &value);
 /// Reads a storage text back; also accepts a bare "yyyy-MM-dd" (midnight).
 /// Gives an invalid QDateTime for text that is not a date-time.
 QDateTime dateTimeFromStorage(const QString &text);
+/// The same from the UTF-8 bytes of a column, without making a text first.
+QDateTime dateTimeFromStorage(QByteArrayView utf8);
 
 /// 30 December 1899, 00:00: the date-time that stands for "no date".
 QDateTime zeroDateTime();
