@@ -27,5 +27,5 @@ struct TDepMember
     TDepStatus Status = TDepStatus::Ordinary;
     qint32 CoordinatorCount = 0; ///< direct members with status Coordinator
     qint32 DirectorCount = 0;    ///< direct members with status Director
-    QString Detail;           ///< one entry per credited amount, separated by LF CR
+    // The explanation of the bonus is written on demand: Department::Detail.
 };

@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 Department::Department(DepLabels labels) : m_labels(std::move(labels)) {}
@@ -87,136 +88,35 @@ void Department::Classify(TDepMember &m)
 
 void Department::ResetBonus()
 {
-    for (TDepMember &m : m_members) {
+    for (TDepMember &m : m_members)
         m.Bonus = 0;
-        m.Detail.clear();
-    }
 }
 
-void Department::AddBonus(TDepMember &member, const QString &label, const QString &note, double amount) const
+void Department::AddBonusEntry(QString &detail, const QString &label, double amount, QStringView note,
+                               QStringView decimalPoint)
 {
-    appendEntry(member, label, amount, QLocale().decimalPoint(), nullptr, note);
-}
-
-void Department::appendEntry(TDepMember &member, const QString &label, double amount, QStringView decimalPoint,
-                             const TDepMember *from, QStringView note)
-{
-    member.Bonus += amount;
-    // "%s %.4f (%s)" over the text so far plus the note, written in place
-    // rather than rebuilt: a long explanation costs linear time.
+    if (!detail.isEmpty())
+        detail += QLatin1String("\n\r");
+    detail += u' ';
     char digits[330];
     const int length = depnumbers::fixed4(amount, digits);
-    QString &detail = member.Detail;
-    const qsizetype old = detail.size();
-    const bool named = from != nullptr;
-    const bool noted = !named && !note.isEmpty();
-    const qsizetype added = (old > 0 ? 2 : 0) + 1 + length - 1 + decimalPoint.size() + 2 + label.size() + 1
-                            + (named ? 2 + from->Id.size() + from->Name.size() : 0) + (noted ? 1 + note.size() : 0);
-    if (detail.capacity() < old + added)
-        detail.reserve(std::max(old + added, 2 * detail.capacity()));
-    detail.resize(old + added);
-    QChar *out = detail.data() + old;
-    const auto put = [&out](QStringView text) {
-        std::copy(text.begin(), text.end(), out);
-        out += text.size();
-    };
-    if (old > 0) {
-        *out++ = u'\n';
-        *out++ = u'\r';
-    }
-    *out++ = u' ';
     for (int i = 0; i < length; ++i) {
         if (digits[i] == '.')
-            put(decimalPoint);
+            detail += decimalPoint;
         else
-            *out++ = QLatin1Char(digits[i]);
+            detail += QLatin1Char(digits[i]);
     }
-    *out++ = u' ';
-    *out++ = u'(';
-    put(label);
-    *out++ = u')';
-    if (named) {
-        *out++ = u' ';
-        put(from->Id);
-        *out++ = u' ';
-        put(from->Name);
-    } else if (noted) {
-        *out++ = u' ';
-        put(note);
+    detail += QLatin1String(" (");
+    detail += label;
+    detail += u')';
+    if (!note.isEmpty()) {
+        detail += u' ';
+        detail += note;
     }
-    Q_ASSERT(out == detail.data() + detail.size());
-}
-
-void Department::Credit(TDepMember &member, const QString &label, const TDepMember *from, double amount)
-{
-    if (amount == 0)
-        return;
-    member.Bonus += amount;
-    char digits[330];
-    const int length = depnumbers::fixed4(amount, digits);
-    m_pending.push_back({&member, &label, from, quint32(m_pendingDigits.size()), quint32(length)});
-    m_pendingDigits.append(digits, std::size_t(length));
-}
-
-void Department::writeDetails()
-{
-    // Two passes so that every explanation is allocated once at its final
-    // size: hundreds of thousands of entries would otherwise cost as many
-    // reallocations as the computation itself.
-    const QStringView point = m_decimalPoint;
-    std::vector<qsizetype> added(m_members.size(), 0);
-    const auto index = [this](const TDepMember *m) { return std::size_t(m - m_members.data()); };
-    for (const PendingEntry &e : m_pending) {
-        const std::size_t i = index(e.member);
-        if (added[i] > 0 || !e.member->Detail.isEmpty())
-            added[i] += 2;
-        added[i] += 1 + e.digitsLength - 1 + point.size() + 2 + e.label->size() + 1
-                    + (e.from ? 2 + e.from->Id.size() + e.from->Name.size() : 0);
-    }
-    std::vector<QChar *> cursor(m_members.size(), nullptr);
-    for (std::size_t i = 0; i < m_members.size(); ++i) {
-        if (added[i] == 0)
-            continue;
-        QString &detail = m_members[i].Detail;
-        const qsizetype old = detail.size();
-        detail.resize(old + added[i]);
-        cursor[i] = detail.data() + old;
-    }
-    for (const PendingEntry &e : m_pending) {
-        QChar *&out = cursor[index(e.member)];
-        const auto put = [&out](QStringView text) { out = std::copy(text.begin(), text.end(), out); };
-        if (out != e.member->Detail.constData()) {
-            *out++ = u'\n';
-            *out++ = u'\r';
-        }
-        *out++ = u' ';
-        for (const char c : std::string_view(m_pendingDigits).substr(e.digits, e.digitsLength)) {
-            if (c == '.')
-                put(point);
-            else
-                *out++ = QLatin1Char(c);
-        }
-        *out++ = u' ';
-        *out++ = u'(';
-        put(*e.label);
-        *out++ = u')';
-        if (e.from) {
-            *out++ = u' ';
-            put(e.from->Id);
-            *out++ = u' ';
-            put(e.from->Name);
-        }
-    }
-    for (std::size_t i = 0; i < m_members.size(); ++i)
-        Q_ASSERT(!cursor[i] || cursor[i] == m_members[i].Detail.constData() + m_members[i].Detail.size());
-    std::vector<PendingEntry>().swap(m_pending);
-    std::string().swap(m_pendingDigits);
 }
 
 void Department::CalcBonus()
 {
-    m_decimalPoint = QLocale().decimalPoint();
-
     // reach[i]: the farthest walk depth at which member i or an ancestor above
     // it (up to where an upline walk through i ends) can still take part. An
     // upline walk stops once no one further up can, which keeps the pass
@@ -230,25 +130,78 @@ void Department::CalcBonus()
         reach[i] = r;
     }
 
-    for (auto it = m_members.rbegin(); it != m_members.rend(); ++it) {
-        TDepMember &m = *it;
-        PersonalPointsBonus(m);
-        switch (m.Status) {
-        case TDepStatus::Director:
-            DirectorBonus(m);
-            break;
-        case TDepStatus::Coordinator:
-            CoordinatorBonus(m);
-            break;
-        case TDepStatus::Ordinary:
-            UplineBonus(m, reach);
-            break;
-        }
-    }
-    writeDetails();
+    TDepMember *const first = m_members.data();
+    auto credit = [first](const TDepMember &target, const QString &, const TDepMember *, double amount) {
+        first[&target - first].Bonus += amount;
+    };
+    for (auto it = m_members.rbegin(); it != m_members.rend(); ++it)
+        CreditsFrom(*it, reach.data(), nullptr, credit);
 }
 
-void Department::PersonalPointsBonus(TDepMember &m)
+QString Department::Detail(const TDepMember &member) const
+{
+    // Only the member itself and its downline credit it, and its downline is
+    // the stretch of the list after it with deeper levels; going through that
+    // stretch from its end as CalcBonus does gives the entries in its order.
+    const TDepMember *const begin = &member;
+    const TDepMember *const last = m_members.data() + m_members.size();
+    if (std::less<>()(begin, m_members.data()) || !std::less<>()(begin, last))
+        return QString(); // not a member of this department
+    const TDepMember *end = begin + 1;
+    while (end != last && end->Level > member.Level)
+        ++end;
+
+    QString detail;
+    const QString point = QLocale().decimalPoint();
+    QString note;
+    auto explain = [&](const TDepMember &target, const QString &label, const TDepMember *from, double amount) {
+        if (&target != &member)
+            return;
+        note.clear();
+        if (from) {
+            note += from->Id;
+            note += u' ';
+            note += from->Name;
+        }
+        AddBonusEntry(detail, label, amount, note, point);
+    };
+    for (const TDepMember *x = end; x != begin;)
+        CreditsFrom(*--x, nullptr, &member, explain);
+    return detail;
+}
+
+template <class Sink>
+void Department::CreditsFrom(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const
+{
+    PersonalPointsBonus(m, sink);
+    switch (m.Status) {
+    case TDepStatus::Director:
+        DirectorBonus(m, sink);
+        break;
+    case TDepStatus::Coordinator:
+        CoordinatorBonus(m, sink);
+        break;
+    case TDepStatus::Ordinary:
+        UplineBonus(m, reach, stopAt, sink);
+        break;
+    }
+}
+
+namespace {
+
+// Each rule credits an amount only when it is not zero; negative amounts are
+// credited.
+template <class Sink>
+void credit(Sink &sink, const TDepMember &target, const QString &label, const TDepMember *from, double amount)
+{
+    if (amount != 0)
+        sink(target, label, from, amount);
+}
+
+} // namespace
+
+template <class Sink>
+void Department::PersonalPointsBonus(const TDepMember &m, Sink &sink) const
 {
     const double P = m.PersonalPoints;
     const double G = m.GroupPoints;
@@ -263,73 +216,76 @@ void Department::PersonalPointsBonus(TDepMember &m)
         amount = Percent(7, P);
     else if (P >= 20)
         amount = Percent(5, P);
-    Credit(m, m_labels.lPersonalPoints, nullptr, amount);
+    credit(sink, m, m_labels.lPersonalPoints, nullptr, amount);
 }
 
-void Department::DirectorBonus(TDepMember &m)
+template <class Sink>
+void Department::DirectorBonus(const TDepMember &m, Sink &sink) const
 {
     const double G = m.GroupPoints;
     static constexpr double shares[] = {2, 1, 0.5};
-    TDepMember *u = m.Parent;
+    const TDepMember *u = m.Parent;
     for (double share : shares) {
         if (!u || u->Status != TDepStatus::Director)
             return;
-        Credit(*u, m_labels.lDirectorPoints, &m, Percent(share, G));
+        credit(sink, *u, m_labels.lDirectorPoints, &m, Percent(share, G));
         u = u->Parent;
     }
 }
 
-void Department::CoordinatorBonus(TDepMember &m)
+template <class Sink>
+void Department::CoordinatorBonus(const TDepMember &m, Sink &sink) const
 {
     auto leads = [](const TDepMember *u) { return u && u->Status != TDepStatus::Ordinary; };
-    TDepMember *p1 = m.Parent;
+    const TDepMember *p1 = m.Parent;
     if (!leads(p1) || p1->CoordinatorCount < 1)
         return;
     const int n = p1->CoordinatorCount;
     const double G = m.GroupPoints;
-    const TDepMember *from = &m;
     const QString &label = m_labels.lCoordinatorPoints;
 
     // The fixed 5 points go to the first upline leader for each coordinator below it.
     const double first = n <= 2 ? Percent(1, G) : n <= 4 ? Percent(3, G) : Percent(5, G);
-    Credit(*p1, label, from, first + 5);
+    credit(sink, *p1, label, &m, first + 5);
     if (n <= 2)
         return;
-    TDepMember *p2 = p1->Parent;
+    const TDepMember *p2 = p1->Parent;
     if (!leads(p2))
         return;
-    Credit(*p2, label, from, n <= 4 ? Percent(1, G) : Percent(3, G));
+    credit(sink, *p2, label, &m, n <= 4 ? Percent(1, G) : Percent(3, G));
     if (n <= 4)
         return;
-    TDepMember *p3 = p2->Parent;
+    const TDepMember *p3 = p2->Parent;
     if (leads(p3))
-        Credit(*p3, label, from, Percent(2, G));
+        credit(sink, *p3, label, &m, Percent(2, G));
 }
 
-void Department::UplineBonus(TDepMember &m, const std::vector<qint32> &reach)
+template <class Sink>
+void Department::UplineBonus(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const
 {
     const double P = m.PersonalPoints;
     if (P == 0)
         return; // every share of nothing is nothing, and nothing is credited
     int best = PersonalRank(P);
-    TDepMember *u = m.Parent;
+    const TDepMember *u = m.Parent;
     qint32 depth = 1;
     while (u) {
-        if (reach[std::size_t(u - m_members.data())] < depth)
+        if (reach && reach[u - m_members.data()] < depth)
             break;
         if (depth <= u->ActiveCount) {
-            NetBonus(m, *u);
+            NetBonus(m, *u, sink);
             if (best != 3)
-                RankBonus(m, *u, best);
+                RankBonus(m, *u, best, sink);
         }
-        if (u->Status != TDepStatus::Ordinary)
+        if (u->Status != TDepStatus::Ordinary || u == stopAt)
             break;
         u = u->Parent;
         ++depth;
     }
 }
 
-void Department::NetBonus(const TDepMember &m, TDepMember &u)
+template <class Sink>
+void Department::NetBonus(const TDepMember &m, const TDepMember &u, Sink &sink) const
 {
     const double P = m.PersonalPoints;
     const double uP = u.PersonalPoints;
@@ -343,18 +299,20 @@ void Department::NetBonus(const TDepMember &m, TDepMember &u)
         amount = Percent(3, P);
     else
         amount = Percent(5, P);
-    Credit(u, m_labels.lNetPoints, &m, amount);
+    credit(sink, u, m_labels.lNetPoints, &m, amount);
 }
 
-void Department::RankBonus(const TDepMember &m, TDepMember &u, int &best)
+template <class Sink>
+void Department::RankBonus(const TDepMember &m, const TDepMember &u, int &best, Sink &sink) const
 {
     const int r = PersonalRank(u.PersonalPoints);
     if (r > 1 && r > best) {
         const double P = m.PersonalPoints;
-        Credit(u, m_labels.lGroupPoints, &m, (r == 2 || r - best == 1) ? Percent(5, P) : Percent(10, P));
+        credit(sink, u, m_labels.lGroupPoints, &m, (r == 2 || r - best == 1) ? Percent(5, P) : Percent(10, P));
         best = r;
     }
 }
+
 
 void Department::SetBalances(TDepMember &member, double totalpoints, double reserve)
 {

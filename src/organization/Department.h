@@ -13,7 +13,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <string>
 #include <span>
 #include <vector>
 
@@ -102,44 +101,40 @@ public:
     /// Points rounded to hundredths, ties to even.
     static double RoundHundredths(double value);
 
-    /// Credits `amount` to `member` and appends its explanation entry
-    /// " <amount> (<label>)[ <note>]" after an LF CR when there is one before.
-    void AddBonus(TDepMember &member, const QString &label, const QString &note, double amount) const;
+    /// The explanation of `member`'s bonus: one entry per credited amount in
+    /// the order the computation credits them, " <amount> (<label>)" with the
+    /// amount to four decimals and the locale's decimal separator, followed by
+    /// a blank and the Id and Name of the member whose points produced it (not
+    /// for the personal bonus), entries separated by LF CR. Written on demand
+    /// from the figures of the last computation rather than kept for every
+    /// member, which would cost more than the computation itself; after
+    /// changing points, Recompute keeps Bonus and explanation in step.
+    QString Detail(const TDepMember &member) const;
+
+    /// Appends one explanation entry to `detail`: LF CR when it is not empty,
+    /// then "%s %.4f (%s)" and, when `note` is not empty, a blank and the note.
+    static void AddBonusEntry(QString &detail, const QString &label, double amount, QStringView note,
+                              QStringView decimalPoint);
 
     const DepLabels &labels() const { return m_labels; }
     void setLabels(const DepLabels &labels) { m_labels = labels; }
 
 private:
     void Classify(TDepMember &member);
-    void PersonalPointsBonus(TDepMember &m);
-    void DirectorBonus(TDepMember &m);
-    void CoordinatorBonus(TDepMember &m);
-    void UplineBonus(TDepMember &m, const std::vector<qint32> &reach);
-    void NetBonus(const TDepMember &m, TDepMember &u);
-    void RankBonus(const TDepMember &m, TDepMember &u, int &best);
-    /// Credits `amount` and appends its entry; the note names `from` when
-    /// given, else it is `note`.
-    static void appendEntry(TDepMember &member, const QString &label, double amount, QStringView decimalPoint,
-                            const TDepMember *from, QStringView note);
-    /// Credits only amounts that are not zero (negative ones included); the
-    /// note names `from` when given. The entry is written by writeDetails.
-    void Credit(TDepMember &member, const QString &label, const TDepMember *from, double amount);
-    /// Appends the entries credited since the last call to the explanations.
-    void writeDetails();
 
-    /// One credit waiting for its explanation entry.
-    struct PendingEntry
-    {
-        TDepMember *member;
-        const QString *label;
-        const TDepMember *from;
-        quint32 digits; // the amount's text in m_pendingDigits
-        quint32 digitsLength;
-    };
-    std::vector<PendingEntry> m_pending;
-    std::string m_pendingDigits;
+    // The bonus rules, each for the credits one member's points produce. A
+    // sink takes every amount that is not zero: CalcBonus adds it to the
+    // target's Bonus, Detail writes the entries of one target. `stopAt` ends
+    // an upline walk once it has passed that member; `reach` (when given)
+    // ends it where no one further up can take part.
+    template <class Sink> void CreditsFrom(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const;
+    template <class Sink> void PersonalPointsBonus(const TDepMember &m, Sink &sink) const;
+    template <class Sink> void DirectorBonus(const TDepMember &m, Sink &sink) const;
+    template <class Sink> void CoordinatorBonus(const TDepMember &m, Sink &sink) const;
+    template <class Sink> void UplineBonus(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const;
+    template <class Sink> void NetBonus(const TDepMember &m, const TDepMember &u, Sink &sink) const;
+    template <class Sink> void RankBonus(const TDepMember &m, const TDepMember &u, int &best, Sink &sink) const;
 
     DepLabels m_labels;
-    QString m_decimalPoint; // the locale's, taken once per CalcBonus
     std::vector<TDepMember> m_members;
 };

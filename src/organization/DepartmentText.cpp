@@ -39,7 +39,7 @@ QString header(bool detail)
     return text;
 }
 
-QString line(const TDepMember &m, bool detail)
+QString line(const Department &department, const TDepMember &m, bool detail)
 {
     const QChar tab = u'\t';
     QString text = QString::number(m.Level) + tab + escaped(m.Id) + tab + escaped(m.Name) + tab
@@ -47,7 +47,7 @@ QString line(const TDepMember &m, bool detail)
                    + QString::number(int(m.Status)) + tab + depnumbers::general(m.Bonus) + tab
                    + depnumbers::general(m.Reserve);
     if (detail)
-        text += tab + escaped(m.Detail);
+        text += tab + escaped(department.Detail(m));
     return text;
 }
 
@@ -55,7 +55,7 @@ QString table(const Department &department, bool detail)
 {
     QString text = header(detail) + u'\n';
     for (const TDepMember &m : department.DepList())
-        text += line(m, detail) + u'\n';
+        text += line(department, m, detail) + u'\n';
     return text;
 }
 

@@ -13,10 +13,10 @@ namespace departmenttext {
 /// with a ninth column "Detail" when `detail` is set; no line end.
 QString header(bool detail);
 
-/// One member: numbers in general format with a full stop, the status as
-/// 0/1/2. Line feeds, carriage returns and tabs inside texts are written as
-/// \n, \r and \t so that one member stays one line. No line end.
-QString line(const TDepMember &member, bool detail);
+/// One member of `department`: numbers in general format with a full stop,
+/// the status as 0/1/2. Line feeds, carriage returns and tabs inside texts
+/// are written as \n, \r and \t so that one member stays one line. No line end.
+QString line(const Department &department, const TDepMember &member, bool detail);
 
 /// Header and every member, each line ended by a line feed.
 QString table(const Department &department, bool detail);

@@ -3,6 +3,8 @@
 
 #include "DepartmentFixture.h"
 
+#include <random>
+
 namespace {
 
 struct Expected
@@ -34,9 +36,10 @@ void expectMembers(const Department &department, const std::vector<Expected> &ex
 }
 
 /// The explanation entries, split where the program starts a new one.
-QStringList entries(const TDepMember &m)
+QStringList entries(const Department &department, const TDepMember &m)
 {
-    return m.Detail.isEmpty() ? QStringList() : m.Detail.split(QStringLiteral("\n\r"));
+    const QString detail = department.Detail(m);
+    return detail.isEmpty() ? QStringList() : detail.split(QStringLiteral("\n\r"));
 }
 
 constexpr auto O = TDepStatus::Ordinary;
@@ -57,17 +60,17 @@ TEST_F(DepartmentFixture, FirstExample_EveryMemberAndEntryAsWorkedOut)
                                   {"5", 3, 10, 10, 0, O, 0},
                                   {"3", 2, 25, 25, 0, O, 1.25},
                               });
-    EXPECT_EQ(entries(member(department, QStringLiteral("1"))),
+    EXPECT_EQ(entries(department, member(department, QStringLiteral("1"))),
               QStringList({" 0.5000 (Net) 3 Bravo", " 2.5000 (Group) 3 Bravo", " 0.2000 (Net) 5 Delta",
                            " 0.5000 (Group) 5 Delta", " 0.8000 (Net) 4 Charlie", " 2.0000 (Group) 4 Charlie",
                            " 1.2000 (Net) 2 Alpha", " 3.0000 (Group) 2 Alpha", " 15.0000 (Personal)"}));
-    EXPECT_EQ(entries(member(department, QStringLiteral("2"))),
+    EXPECT_EQ(entries(department, member(department, QStringLiteral("2"))),
               QStringList({" 0.2000 (Net) 5 Delta", " 0.5000 (Group) 5 Delta", " 0.8000 (Net) 4 Charlie",
                            " 2.0000 (Group) 4 Charlie", " 6.0000 (Personal)"}));
     // 5 % rather than 7 %: member 4's group is no more than its own points.
-    EXPECT_EQ(member(department, QStringLiteral("4")).Detail, QStringLiteral(" 2.0000 (Personal)"));
-    EXPECT_TRUE(member(department, QStringLiteral("5")).Detail.isEmpty());
-    EXPECT_EQ(member(department, QStringLiteral("3")).Detail, QStringLiteral(" 1.2500 (Personal)"));
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("4"))), QStringLiteral(" 2.0000 (Personal)"));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("5"))).isEmpty());
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("3"))), QStringLiteral(" 1.2500 (Personal)"));
     EXPECT_EQ(member(department, QStringLiteral("3")).SponsorId, QStringLiteral("1"));
     EXPECT_EQ(member(department, QStringLiteral("4")).Parent, &department.DepList()[1]);
     EXPECT_EQ(department.DepList()[0].Parent, nullptr);
@@ -85,7 +88,7 @@ TEST_F(DepartmentFixture, FirstExample_AmountsUseTheLocaleDecimalSeparatorAndLab
     department.setLabels(labels);
     department.Build(m_connection, QStringLiteral("1"));
 
-    EXPECT_EQ(member(department, QStringLiteral("2")).Detail,
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("2"))),
               QStringLiteral(" 0,2000 (Netz) 5 Delta\n\r 0,5000 (Gruppe) 5 Delta\n\r 0,8000 (Netz) 4 Charlie\n\r"
                              " 2,0000 (Gruppe) 4 Charlie\n\r 6,0000 (Eigen)"));
 }
@@ -109,15 +112,15 @@ TEST_F(DepartmentFixture, SecondExample_StatusesAndLeaderBonuses)
     EXPECT_EQ(head.CoordinatorCount, 0);
     EXPECT_EQ(head.DirectorCount, 1);
     EXPECT_EQ(middle.CoordinatorCount, 5);
-    EXPECT_EQ(entries(middle),
+    EXPECT_EQ(entries(department, middle),
               QStringList({" 30.0000 (Coordinator) 25 Leader 25", " 30.0000 (Coordinator) 24 Leader 24",
                            " 30.0000 (Coordinator) 23 Leader 23", " 30.0000 (Coordinator) 22 Leader 22",
                            " 30.0000 (Coordinator) 21 Leader 21", " 5.0000 (Personal)"}));
     // Member 11 passes nothing up: its parent is no director.
-    EXPECT_FALSE(head.Detail.contains(QStringLiteral("11 Middle")));
-    EXPECT_EQ(entries(head).size(), 6);
-    EXPECT_EQ(entries(head).first(), QStringLiteral(" 15.0000 (Coordinator) 25 Leader 25"));
-    EXPECT_EQ(entries(head).last(), QStringLiteral(" 15.0000 (Personal)"));
+    EXPECT_FALSE(department.Detail(head).contains(QStringLiteral("11 Middle")));
+    EXPECT_EQ(entries(department, head).size(), 6);
+    EXPECT_EQ(entries(department, head).first(), QStringLiteral(" 15.0000 (Coordinator) 25 Leader 25"));
+    EXPECT_EQ(entries(department, head).last(), QStringLiteral(" 15.0000 (Personal)"));
 }
 
 TEST_F(DepartmentFixture, NegativePoints_NoPersonalBonusAndNegativeUplineEntries)
@@ -129,12 +132,12 @@ TEST_F(DepartmentFixture, NegativePoints_NoPersonalBonusAndNegativeUplineEntries
 
     const TDepMember &refuser = member(department, QStringLiteral("2"));
     EXPECT_EQ(refuser.Bonus, 0);
-    EXPECT_TRUE(refuser.Detail.isEmpty());
+    EXPECT_TRUE(department.Detail(refuser).isEmpty());
     const TDepMember &head = member(department, QStringLiteral("1"));
     EXPECT_EQ(head.ActiveCount, 1); // the refuser is not active
     EXPECT_DOUBLE_EQ(head.GroupPoints, 70);
-    EXPECT_TRUE(head.Detail.contains(QStringLiteral(" -0.8000 (Net) 2 Refuser")));
-    EXPECT_TRUE(head.Detail.contains(QStringLiteral(" -4.0000 (Group) 2 Refuser")));
+    EXPECT_TRUE(department.Detail(head).contains(QStringLiteral(" -0.8000 (Net) 2 Refuser")));
+    EXPECT_TRUE(department.Detail(head).contains(QStringLiteral(" -4.0000 (Group) 2 Refuser")));
     EXPECT_NEAR(head.Bonus, 15 - 0.8 - 4 + 0.2 + 1, 1e-9);
 }
 
@@ -155,14 +158,14 @@ TEST_F(DepartmentFixture, DirectorUnderCoordinator_CreditsNothingUpwards)
     EXPECT_EQ(member(department, QStringLiteral("H")).Status, C);
     EXPECT_EQ(member(department, QStringLiteral("D")).Status, D);
     for (const TDepMember &m : department.DepList()) {
-        EXPECT_FALSE(m.Detail.contains(QStringLiteral("(Director)"))) << m.Id.toStdString();
-        EXPECT_FALSE(m.Detail.contains(QStringLiteral("D Dir"))) << m.Id.toStdString();
+        EXPECT_FALSE(department.Detail(m).contains(QStringLiteral("(Director)"))) << m.Id.toStdString();
+        EXPECT_FALSE(department.Detail(m).contains(QStringLiteral("D Dir"))) << m.Id.toStdString();
     }
     // The coordinators under D still reach three leaders up: D, H and T.
     const TDepMember &top = member(department, QStringLiteral("T"));
-    EXPECT_TRUE(top.Detail.contains(QStringLiteral(" 10.0000 (Coordinator) E1 Exec 1")));
-    EXPECT_TRUE(member(department, QStringLiteral("H")).Detail.contains(QStringLiteral(" 15.0000 (Coordinator) E1 Exec 1")));
-    EXPECT_TRUE(member(department, QStringLiteral("D")).Detail.contains(QStringLiteral(" 30.0000 (Coordinator) E1 Exec 1")));
+    EXPECT_TRUE(department.Detail(top).contains(QStringLiteral(" 10.0000 (Coordinator) E1 Exec 1")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("H"))).contains(QStringLiteral(" 15.0000 (Coordinator) E1 Exec 1")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("D"))).contains(QStringLiteral(" 30.0000 (Coordinator) E1 Exec 1")));
 }
 
 TEST_F(DepartmentFixture, DirectorChain_SharesTwoOneAndHalfPercent)
@@ -179,15 +182,15 @@ TEST_F(DepartmentFixture, DirectorChain_SharesTwoOneAndHalfPercent)
     const TDepMember &d = member(department, QStringLiteral("D"));
     ASSERT_EQ(d.Status, D);
     const double G = d.GroupPoints; // 2500
-    EXPECT_TRUE(member(department, QStringLiteral("C")).Detail.contains(
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("C"))).contains(
         QStringLiteral(" %1 (Director) D Dir D").arg(depnumbers::fixed4(G * 0.02))));
-    EXPECT_TRUE(member(department, QStringLiteral("B")).Detail.contains(
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("B"))).contains(
         QStringLiteral(" %1 (Director) D Dir D").arg(depnumbers::fixed4(G * 0.01))));
-    EXPECT_TRUE(member(department, QStringLiteral("A")).Detail.contains(
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("A"))).contains(
         QStringLiteral(" %1 (Director) D Dir D").arg(depnumbers::fixed4(G * 0.005))));
     // C's group is reported to B, A only: three directors up at most.
-    EXPECT_FALSE(member(department, QStringLiteral("A")).Detail.contains(QStringLiteral("(Director) B Dir B ")));
-    EXPECT_EQ(member(department, QStringLiteral("A")).Detail.count(QStringLiteral("(Director)")), 3);
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("A"))).contains(QStringLiteral("(Director) B Dir B ")));
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("A"))).count(QStringLiteral("(Director)")), 3);
 }
 
 TEST_F(DepartmentFixture, CoordinatorShares_FollowTheLeadersCoordinatorCount)
@@ -200,15 +203,15 @@ TEST_F(DepartmentFixture, CoordinatorShares_FollowTheLeadersCoordinatorCount)
         add(QStringLiteral("K%1").arg(i), QStringLiteral("L1"), QStringLiteral("Knot %1").arg(i), 1000);
     Department department = build(QStringLiteral("L3"));
     ASSERT_EQ(member(department, QStringLiteral("L1")).CoordinatorCount, 3);
-    EXPECT_TRUE(member(department, QStringLiteral("L1")).Detail.contains(QStringLiteral(" 35.0000 (Coordinator) K1 Knot 1")));
-    EXPECT_TRUE(member(department, QStringLiteral("L2")).Detail.contains(QStringLiteral(" 10.0000 (Coordinator) K1 Knot 1")));
-    EXPECT_FALSE(member(department, QStringLiteral("L3")).Detail.contains(QStringLiteral("K1 Knot 1")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("L1"))).contains(QStringLiteral(" 35.0000 (Coordinator) K1 Knot 1")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("L2"))).contains(QStringLiteral(" 10.0000 (Coordinator) K1 Knot 1")));
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("L3"))).contains(QStringLiteral("K1 Knot 1")));
 
     // Two coordinators: only L1, with 1 % + 5.
     db::Statement(m_connection.handle(), QStringLiteral("delete from customer where id = 'K3'")).execute();
     department = build(QStringLiteral("L3"));
-    EXPECT_TRUE(member(department, QStringLiteral("L1")).Detail.contains(QStringLiteral(" 15.0000 (Coordinator) K1 Knot 1")));
-    EXPECT_FALSE(member(department, QStringLiteral("L2")).Detail.contains(QStringLiteral("K1 Knot 1")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("L1"))).contains(QStringLiteral(" 15.0000 (Coordinator) K1 Knot 1")));
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("L2"))).contains(QStringLiteral("K1 Knot 1")));
 }
 
 TEST_F(DepartmentFixture, PersonalBonus_ThresholdsAndTheDownlineCondition)
@@ -233,7 +236,7 @@ TEST_F(DepartmentFixture, PersonalBonus_ThresholdsAndTheDownlineCondition)
     for (const Case &c : cases) {
         const TDepMember &m = member(department, QStringLiteral("P%1").arg(n++));
         SCOPED_TRACE(m.PersonalPoints);
-        const QStringList lines = entries(m);
+        const QStringList lines = entries(department, m);
         const QStringList personal = lines.filter(QStringLiteral("(Personal)"));
         if (c.amount == 0)
             EXPECT_TRUE(personal.isEmpty());
@@ -272,7 +275,7 @@ TEST_F(DepartmentFixture, NetBonus_TiersByTheAncestorsPoints)
     n = 0;
     for (const Case &c : cases) {
         const QString u = QStringLiteral("U%1").arg(n++);
-        const QStringList net = entries(member(department, u)).filter(QStringLiteral("(Net) %1m Active").arg(u));
+        const QStringList net = entries(department, member(department, u)).filter(QStringLiteral("(Net) %1m Active").arg(u));
         SCOPED_TRACE(u.toStdString());
         if (c.net)
             EXPECT_EQ(net, QStringList(QStringLiteral(" %1 (Net) %2m Active").arg(QLatin1String(c.net), u)));
@@ -290,22 +293,22 @@ TEST_F(DepartmentFixture, ActiveCount_LimitsHowFarUpAnAncestorTakesPart)
     add(QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("Cid"), 40);
     Department department = build(QStringLiteral("A"));
     EXPECT_EQ(member(department, QStringLiteral("A")).ActiveCount, 1);
-    EXPECT_FALSE(member(department, QStringLiteral("A")).Detail.contains(QStringLiteral("C Cid")));
-    EXPECT_TRUE(member(department, QStringLiteral("B")).Detail.contains(QStringLiteral(" 0.8000 (Net) C Cid")));
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("A"))).contains(QStringLiteral("C Cid")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("B"))).contains(QStringLiteral(" 0.8000 (Net) C Cid")));
 
     // A second active member lets A take part two generations down.
     add(QStringLiteral("B2"), QStringLiteral("A"), QStringLiteral("Bea"), 5);
     department = build(QStringLiteral("A"));
     EXPECT_EQ(member(department, QStringLiteral("A")).ActiveCount, 2);
-    EXPECT_TRUE(member(department, QStringLiteral("A")).Detail.contains(QStringLiteral(" 0.8000 (Net) C Cid")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("A"))).contains(QStringLiteral(" 0.8000 (Net) C Cid")));
     // B's rank 2 is already above C's, so A's rank 3 is one more: 5 %.
-    EXPECT_TRUE(member(department, QStringLiteral("A")).Detail.contains(QStringLiteral(" 2.0000 (Group) C Cid")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("A"))).contains(QStringLiteral(" 2.0000 (Group) C Cid")));
 
     // A member without points takes part in nobody's bonus.
     add(QStringLiteral("Z"), QStringLiteral("C"), QStringLiteral("Zero"), 0);
     department = build(QStringLiteral("A"));
     for (const TDepMember &m : department.DepList())
-        EXPECT_FALSE(m.Detail.contains(QStringLiteral("Z Zero")));
+        EXPECT_FALSE(department.Detail(m).contains(QStringLiteral("Z Zero")));
 }
 
 TEST_F(DepartmentFixture, UplineWalk_EndsAtTheFirstLeader)
@@ -320,8 +323,8 @@ TEST_F(DepartmentFixture, UplineWalk_EndsAtTheFirstLeader)
     add(QStringLiteral("X"), QStringLiteral("L"), QStringLiteral("Big"), 450);
     const Department department = build(QStringLiteral("T"));
     ASSERT_EQ(member(department, QStringLiteral("L")).Status, C);
-    EXPECT_TRUE(member(department, QStringLiteral("L")).Detail.contains(QStringLiteral(" 2.0000 (Net) W Low")));
-    EXPECT_FALSE(member(department, QStringLiteral("T")).Detail.contains(QStringLiteral("W Low")));
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("L"))).contains(QStringLiteral(" 2.0000 (Net) W Low")));
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("T"))).contains(QStringLiteral("W Low")));
 }
 
 TEST_F(DepartmentFixture, Recompute_FollowsChangedPointsWithoutReloading)
@@ -343,8 +346,42 @@ TEST_F(DepartmentFixture, Recompute_FollowsChangedPointsWithoutReloading)
     EXPECT_EQ(head.ActiveCount, 1);
     EXPECT_EQ(member(department, QStringLiteral("3")).Bonus, 0);
     EXPECT_DOUBLE_EQ(member(department, QStringLiteral("2")).GroupPoints, 135);
-    EXPECT_FALSE(head.Detail.contains(QStringLiteral("3 Bravo")));
+    EXPECT_FALSE(department.Detail(head).contains(QStringLiteral("3 Bravo")));
     // Nothing of the previous explanation stays behind.
-    EXPECT_EQ(member(department, QStringLiteral("4")).Detail, QStringLiteral(" 2.0000 (Personal)"));
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("4"))), QStringLiteral(" 2.0000 (Personal)"));
     EXPECT_NEAR(member(department, QStringLiteral("5")).Bonus, 1.75, 1e-9);
+}
+
+TEST_F(DepartmentFixture, Detail_AddsUpToTheBonusOfEveryMember)
+{
+    // A random tree with every status: the explanation is written apart from
+    // the computation, so each member's entries must add up to its bonus.
+    std::mt19937 random(42);
+    db::Transaction transaction(m_connection);
+    QStringList ids;
+    for (int i = 0; i < 800; ++i) {
+        const QString id = QStringLiteral("M%1").arg(i);
+        const QVariant sponsor = ids.isEmpty() || random() % 25 == 0
+                                     ? QVariant()
+                                     : QVariant(ids[int(ids.size() - 1 - qsizetype(random() % std::min<qsizetype>(ids.size(), 40)))]);
+        const int kind = int(random() % 10);
+        const double points = kind == 0 ? 500 + random() % 300 : kind == 1 ? -double(random() % 50)
+                                                                           : double(random() % 20000) / 100;
+        add(id, sponsor, QStringLiteral("Name %1").arg(i), points);
+        ids << id;
+    }
+    transaction.commit();
+    const Department department = build(QString());
+
+    int statuses[3] = {};
+    for (const TDepMember &m : department.DepList()) {
+        ++statuses[int(m.Status)];
+        double sum = 0;
+        const QStringList lines = entries(department, m);
+        for (const QString &line : lines)
+            sum += line.section(u' ', 1, 1).toDouble();
+        EXPECT_NEAR(sum, m.Bonus, 0.00005 * lines.size() + 1e-9) << m.Id.toStdString();
+    }
+    EXPECT_GT(statuses[1], 0);
+    EXPECT_GT(statuses[2], 0);
 }

@@ -134,7 +134,7 @@ TEST_F(DepartmentFixture, Load_RootOfAnEmptyTableIsOneRowOfZeros)
     EXPECT_EQ(head.Reserve, 0);
     EXPECT_EQ(head.Status, TDepStatus::Ordinary);
     EXPECT_EQ(head.Parent, nullptr);
-    EXPECT_TRUE(head.Detail.isEmpty());
+    EXPECT_TRUE(department.Detail(head).isEmpty());
 }
 
 TEST_F(DepartmentFixture, Load_RoundsToHundredthsWithTiesToEven)

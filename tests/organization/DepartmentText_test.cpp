@@ -68,7 +68,7 @@ TEST_F(DepartmentFixture, Text_TabSeparatedLinesInListOrder)
     EXPECT_EQ(lines[6], QStringLiteral("3\t6\tTab\\there\t0\t0\t0\t0\t1.5"));
     EXPECT_TRUE(lines[7].isEmpty());
 
-    const QString detailed = departmenttext::line(department.DepList()[1], true);
+    const QString detailed = departmenttext::line(department, department.DepList()[1], true);
     EXPECT_EQ(detailed, QStringLiteral("2\t2\tAlpha\t60\t110\t0\t9.5\t0\t 0.2000 (Net) 5 Delta\\n\\r 0.5000 (Group) 5 Delta"
                                        "\\n\\r 0.8000 (Net) 4 Charlie\\n\\r 2.0000 (Group) 4 Charlie\\n\\r 6.0000 (Personal)"));
     EXPECT_TRUE(departmenttext::header(true).endsWith(QStringLiteral("\tReserve\tDetail")));
