@@ -1,0 +1,372 @@
+#include "MainU.h"
+
+#include "AboutU.h"
+#include "Artwork.h"
+#include "CustomizeBars.h"
+#include "HelpWindow.h"
+#include "QtUserPort.h"
+#include "SettingsU.h"
+#include "Switches.h"
+#include "ui_MainU.h"
+
+#include "DataU.h"
+#include "Messages.h"
+#include "Numbers.h"
+#include "Settings.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/ImageList.h"
+#include "widgets/Localize.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace {
+const char *const kImageIndex = "imageIndex";
+const char *const kCategory = "category";
+const char *const kMenuCaption = "menuCaption";
+const QString kSeparator = QStringLiteral("-");
+} // namespace
+
+TfrmMain::TfrmMain(TData &data, const QStringList &arguments, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TfrmMain>()), m_data(data)
+{
+    ui->setupUi(this);
+    setWindowIcon(ApplicationIcon());
+    for (QAction *action : commands())
+        action->setIcon(ImageList::icon(action->property(kImageIndex).toInt()));
+    m_defaultToolBar = toolBarLayout();
+    bindCommands();
+
+    // 1. The switches, read-only from here on.
+    SetSwitches(SwitchFlags::fromArguments(arguments));
+    ui->lstDebug->setVisible(Switches().debug);
+
+    // 2. Command captions and controls from the localization file.
+    QHash<QAction *, QString> builtInCaptions;
+    for (QAction *action : commands())
+        builtInCaptions.insert(action, action->text());
+    LocalizeWindow(this, m_data.localization());
+    applyMenuCaptions(builtInCaptions);
+
+    // 3. Menu titles.
+    localizeMenuTitles();
+
+    // 4. The application title.
+    QCoreApplication::setApplicationName(applicationTitle());
+
+    // 5. The caption; from now on the data module's refreshes reach this window.
+    if (auto *port = dynamic_cast<QtUserPort *>(&m_data.userPort()))
+        port->setMainWindow(this);
+    refreshCaption();
+
+    // 6. The miscellaneous settings again.
+    m_data.readMiscSettings();
+
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TfrmMain::updateActions);
+    updateActions();
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (auto *port = dynamic_cast<QtUserPort *>(&m_data.userPort()); port && port->mainWindow() == this)
+        port->setMainWindow(nullptr);
+    guarded(nullptr, [this] { m_data.disconnect(); });
+}
+
+// --- child windows -----------------------------------------------------------------------------
+
+QMdiArea *TfrmMain::mdiArea() const
+{
+    return ui->mdiArea;
+}
+
+int TfrmMain::childWindowCount() const
+{
+    return int(ui->mdiArea->subWindowList().size());
+}
+
+QMdiSubWindow *TfrmMain::addChildWindow(QWidget *window, Qt::WindowFlags flags)
+{
+    QMdiSubWindow *subWindow = ui->mdiArea->addSubWindow(window, flags);
+    subWindow->show();
+    return subWindow;
+}
+
+// --- commands ------------------------------------------------------------------------------------
+
+QAction *TfrmMain::command(const QString &name) const
+{
+    for (QAction *action : commands())
+        if (action->objectName() == name)
+            return action;
+    return nullptr;
+}
+
+QList<QAction *> TfrmMain::commands() const
+{
+    // The commands are the window's own actions that belong to a category;
+    // children keep their creation order, which is the order of the list.
+    QList<QAction *> result;
+    for (QAction *action : findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
+        if (action->property(kCategory).isValid())
+            result.append(action);
+    return result;
+}
+
+void TfrmMain::bindCommands()
+{
+    const auto none = [](QAction *) {};
+    for (QAction *action : commands()) {
+        m_commandActions.insert(action, none);
+        connect(action, &QAction::triggered, this, [this, action] { runCommand(action); });
+    }
+    auto bind = [this](QAction *action, void (TfrmMain::*member)(QAction *)) {
+        m_commandActions.insert(action, [this, member](QAction *sender) { (this->*member)(sender); });
+    };
+    bind(ui->actConnect, &TfrmMain::connectionExecute);
+    bind(ui->actDisconnect, &TfrmMain::connectionExecute);
+    bind(ui->FileExit1, &TfrmMain::FileExit1Execute);
+    bind(ui->actOrders, &TfrmMain::actOrdersExecute);
+    bind(ui->actSettings, &TfrmMain::actSettingsExecute);
+    bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
+    bind(ui->actHelp, &TfrmMain::actHelpExecute);
+    bind(ui->actSupport, &TfrmMain::actSupportExecute);
+    bind(ui->actAbout, &TfrmMain::actAboutExecute);
+}
+
+void TfrmMain::executeCommand(QAction *command)
+{
+    Q_ASSERT(m_commandActions.contains(command));
+    if (const CommandAction action = m_commandActions.value(command))
+        action(command);
+}
+
+void TfrmMain::runCommand(QAction *command)
+{
+    guarded(this, [this, command] { executeCommand(command); });
+}
+
+void TfrmMain::setCommandAction(QAction *command, CommandAction action)
+{
+    Q_ASSERT(m_commandActions.contains(command));
+    m_commandActions.insert(command, std::move(action));
+}
+
+QString TfrmMain::commandCaption(const QAction *command)
+{
+    const QString text = command->text();
+    QString caption;
+    caption.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&') {
+            if (i + 1 < text.size() && text[i + 1] == u'&')
+                caption += text[++i];
+            continue;
+        }
+        caption += text[i];
+    }
+    return caption;
+}
+
+void TfrmMain::updateActions()
+{
+    const bool connected = m_data.isConnected();
+    const int children = childWindowCount();
+    const bool journalOpen = children > 1;
+    const bool orderAtHand = children >= 1 && m_data.qOrders->isActive() && !m_data.qOrders->isEmpty();
+
+    ui->actConnect->setEnabled(!connected);
+    ui->actDisconnect->setEnabled(connected);
+    ui->actBackUp->setEnabled(connected);
+    ui->actRestore->setEnabled(!connected);
+    ui->actOrders->setEnabled(connected && children == 1);
+    ui->actRepProduct->setEnabled(connected);
+    ui->actPrint->setEnabled(journalOpen);
+    ui->actClearBD->setEnabled(connected);
+    ui->actClearPoints->setEnabled(connected);
+    ui->actInsert->setEnabled(journalOpen);
+    ui->actEdit->setEnabled(orderAtHand);
+    ui->actView->setEnabled(orderAtHand);
+    ui->actToWord->setEnabled(orderAtHand);
+    ui->actInsertRefusal->setEnabled(journalOpen);
+    ui->actDelete->setEnabled(orderAtHand);
+    ui->actCustomer->setEnabled(connected);
+    ui->actProduct->setEnabled(connected);
+    // Exit, General, the bar customizing, Choose Cataloque, Help, Support and
+    // About are always enabled.
+}
+
+void TfrmMain::refreshCaption()
+{
+    QString caption = applicationTitle();
+    const QVariant date = m_data.currentCatalogDate();
+    if (!date.isNull())
+        caption += Messages().lCatalogDate + FormatDateTimeDefault(date.toDateTime());
+    else
+        caption += Messages().lIndefiniteCatalog;
+    setWindowTitle(caption);
+}
+
+// --- localization --------------------------------------------------------------------------------
+
+void TfrmMain::applyMenuCaptions(const QHash<QAction *, QString> &builtInCaptions)
+{
+    // A menu entry with a caption of its own shows it (with its access key)
+    // as long as the command keeps its built-in caption; a translated caption
+    // is shown as the translator wrote it.
+    for (QAction *action : commands()) {
+        const QVariant menuCaption = action->property(kMenuCaption);
+        if (menuCaption.isValid() && action->text() == builtInCaptions.value(action))
+            action->setText(menuCaption.toString());
+    }
+}
+
+void TfrmMain::localizeMenuTitles()
+{
+    LocCatalogue &catalogue = m_data.localization();
+    const QList<QAction *> titles = ui->MainMenuBar->actions();
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        QString title = titles[i]->text();
+        catalogue.loadText(LocCatalogue::ConstsSection, QStringLiteral("MenuItems%1").arg(i), title);
+        titles[i]->setText(title);
+    }
+}
+
+// --- the commands' actions ---------------------------------------------------------------------
+
+void TfrmMain::connectionExecute(QAction *sender)
+{
+    if (sender == ui->actDisconnect)
+        m_data.disconnect();
+    else
+        m_data.connect();
+}
+
+void TfrmMain::FileExit1Execute(QAction *)
+{
+    close();
+}
+
+void TfrmMain::actOrdersExecute(QAction *sender)
+{
+    // An open journal is brought forward; it carries the command's caption.
+    const QString caption = commandCaption(sender);
+    for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList()) {
+        if (subWindow->windowTitle() == caption) {
+            ui->mdiArea->setActiveSubWindow(subWindow);
+            subWindow->raise();
+            return;
+        }
+    }
+}
+
+void TfrmMain::actSettingsExecute(QAction *)
+{
+    TfrmSettings dialog(m_data, this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_data.readMiscSettings();
+}
+
+void TfrmMain::CustomizeActionBarsExecute(QAction *)
+{
+    TCustomizeBarsDialog dialog(*this);
+    dialog.exec();
+    saveBarLayout();
+}
+
+void TfrmMain::actHelpExecute(QAction *)
+{
+    // The manual lies beside the program, wherever the program was started from.
+    const QString path = m_data.programFolder() + m_data.helpFileName();
+    if (!QFileInfo(path).isFile())
+        throw db::DataError(QStringLiteral("The help file %1 cannot be found.").arg(path));
+    if (!m_help)
+        m_help = new THelpWindow(path, this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void TfrmMain::actSupportExecute(QAction *)
+{
+    if (!QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + SupportAddress)))
+        throw db::DataError(
+            QStringLiteral("No mail program could be started to write to %1.").arg(SupportAddress));
+}
+
+void TfrmMain::actAboutExecute(QAction *)
+{
+    TfrmAbout about(m_data.localization(), [this] { runCommand(ui->actSupport); }, this);
+    about.exec();
+}
+
+// --- bars ------------------------------------------------------------------------------------------
+
+QStringList TfrmMain::toolBarLayout() const
+{
+    QStringList entries;
+    for (const QAction *action : ui->ToolBar->actions())
+        entries.append(action->isSeparator() ? kSeparator : action->objectName());
+    return entries;
+}
+
+void TfrmMain::setToolBarLayout(const QStringList &entries)
+{
+    ui->ToolBar->clear();
+    for (const QString &entry : entries) {
+        if (entry == kSeparator)
+            ui->ToolBar->addSeparator();
+        else if (QAction *action = command(entry))
+            ui->ToolBar->addAction(action);
+    }
+}
+
+QString TfrmMain::barLayoutPath() const
+{
+    QString path = settings::settingsPath(m_data.programPath());
+    path.chop(4); // ".ini"
+    return path + QStringLiteral(".acm");
+}
+
+void TfrmMain::saveBarLayout() const
+{
+    QString text = QStringLiteral("; The bar layout of %1, written when the bars are customized.\n").arg(applicationTitle());
+    text += u'[' + ui->MainMenuBar->objectName() + QStringLiteral("]\n");
+    for (const QMenu *menu : ui->MainMenuBar->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly)) {
+        QStringList entries;
+        for (const QAction *action : menu->actions())
+            entries.append(action->isSeparator() ? kSeparator : action->objectName());
+        text += menu->objectName() + u'=' + entries.join(u',') + u'\n';
+    }
+    text += u'[' + ui->ToolBar->objectName() + QStringLiteral("]\nEntries=") + toolBarLayout().join(u',') + u'\n';
+
+    QSaveFile file(barLayoutPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text.toUtf8()) < 0 || !file.commit())
+        throw db::DataError(QStringLiteral("Cannot write the file %1: %2").arg(barLayoutPath(), file.errorString()));
+}
+
+// --- window events ------------------------------------------------------------------------------------
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_help)
+        m_help->close();
+    QMainWindow::closeEvent(event);
+}
+
+QMenu *TfrmMain::createPopupMenu()
+{
+    // The bars' context menu offers the hidden bar customizing command, the
+    // only way to reach it.
+    auto *menu = new QMenu(this);
+    QAction *customize = menu->addAction(ui->CustomizeActionBars->icon(), commandCaption(ui->CustomizeActionBars));
+    connect(customize, &QAction::triggered, this, [this] { runCommand(ui->CustomizeActionBars); });
+    return menu;
+}

@@ -1,0 +1,51 @@
+#include "QtUserPort.h"
+
+#include "MainU.h"
+#include "widgets/ErrorGuard.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+QWidget *QtUserPort::messageParent() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return m_mainWindow;
+}
+
+void QtUserPort::showError(const QString &text)
+{
+    showErrorBox(messageParent(), text);
+}
+
+void QtUserPort::showInformation(const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, applicationTitle(), text, QMessageBox::Ok, messageParent());
+    box.exec();
+}
+
+bool QtUserPort::confirm(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    messageParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUserPort::refreshMainCaption()
+{
+    if (m_mainWindow)
+        m_mainWindow->refreshCaption();
+}
+
+bool QtUserPort::chooseRecord(db::DataSource &, const ChooserOptions &)
+{
+    return false;
+}
+
+bool QtUserPort::editCustomer(db::DataSource &, const QString &, const QString &, bool)
+{
+    return false;
+}

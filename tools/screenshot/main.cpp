@@ -1,0 +1,168 @@
+// screenshot: starts the program on a demo database in a temporary program
+// folder and renders its windows to PNG files, so that anyone can look at
+// them without running the program by hand.
+
+#include "MakeDb.h"
+
+#include "DataU.h"
+#include "Localization.h"
+#include "app/AboutU.h"
+#include "app/CustomizeBars.h"
+#include "app/MainU.h"
+#include "app/MenuU.h"
+#include "app/QtUserPort.h"
+#include "app/SettingsU.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/ImageList.h"
+#if __has_include("widgets/DateU.h")
+#include "widgets/DateU.h"
+#define HAVE_DATE_DIALOG 1
+#endif
+
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void settle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(150, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget *widget, const QDir &out, const QString &name)
+{
+    settle();
+    const QString path = out.filePath(name);
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "screenshot: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Shows `dialog` without its modal loop, renders it, and closes it.
+bool saveDialog(QDialog *dialog, const QDir &out, const QString &name)
+{
+    dialog->show();
+    const bool saved = save(dialog, out, name);
+    dialog->reject();
+    return saved;
+}
+
+// Every image of the image list at 16 and 32 pixels, numbered.
+bool saveImageList(const QDir &out, const QString &name)
+{
+    constexpr int columns = 10;
+    constexpr int cell = 56;
+    const int rows = (ImageList::Count + columns - 1) / columns;
+    QPixmap sheet(columns * cell, rows * cell);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    for (int i = 0; i < ImageList::Count; ++i) {
+        const QPoint at((i % columns) * cell, (i / columns) * cell);
+        const QIcon icon = ImageList::icon(i);
+        painter.drawPixmap(at + QPoint(4, 4), icon.pixmap(16, 16));
+        painter.drawPixmap(at + QPoint(22, 4), icon.pixmap(32, 32));
+        painter.drawText(QRect(at + QPoint(0, 38), QSize(cell, 16)), Qt::AlignCenter, QString::number(i));
+    }
+    painter.end();
+    const QString path = out.filePath(name);
+    if (!sheet.save(path))
+        return false;
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() != 1) {
+        std::fprintf(stderr, "Usage: screenshot OUTDIR\n");
+        return 2;
+    }
+    QDir out(arguments.first());
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "screenshot: cannot create %s\n", qPrintable(out.path()));
+        return 1;
+    }
+
+    QTemporaryDir folder;
+    const QString programFolder = folder.path() + u'/';
+    try {
+        makedb::fillDemo(programFolder + QStringLiteral("DB2.mdb"), QDate::currentDate());
+    } catch (const db::DataError &error) {
+        std::fprintf(stderr, "screenshot: %s\n", qPrintable(error.text()));
+        return 1;
+    }
+    {
+        QFile settings(programFolder + QStringLiteral("quorvel.ini"));
+        settings.open(QIODevice::WriteOnly);
+        settings.write("[SrvSettings]\r\nConnectOnStart=1\r\n[MiscSettings]\r\nShowHints=1\r\n");
+    }
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html"),
+                programFolder + QStringLiteral("manual.html"));
+
+    QApplication::setApplicationName(applicationTitle());
+    QtUserPort port;
+    TData data(programFolder + QStringLiteral("quorvel"), port);
+    TfrmMain mainWindow(data, {});
+    mainWindow.resize(1280, 800);
+    mainWindow.show();
+    new TfrmMenu(mainWindow);
+
+    bool ok = save(&mainWindow, out, QStringLiteral("main.png"));
+
+    if (QMenu *file = mainWindow.findChild<QMenu *>(QStringLiteral("mnuFile"))) {
+        file->popup(mainWindow.mapToGlobal(QPoint(0, 0)));
+        ok = save(file, out, QStringLiteral("menu-file.png")) && ok;
+        file->hide();
+    }
+    if (QMenu *actions = mainWindow.findChild<QMenu *>(QStringLiteral("mnuActions"))) {
+        actions->popup(mainWindow.mapToGlobal(QPoint(0, 0)));
+        ok = save(actions, out, QStringLiteral("menu-actions.png")) && ok;
+        actions->hide();
+    }
+    {
+        TfrmSettings settings(data, &mainWindow);
+        ok = saveDialog(&settings, out, QStringLiteral("settings.png")) && ok;
+    }
+    {
+        TfrmAbout about(data.localization(), [] {}, &mainWindow);
+        ok = saveDialog(&about, out, QStringLiteral("about.png")) && ok;
+    }
+    {
+        TCustomizeBarsDialog customize(mainWindow);
+        ok = saveDialog(&customize, out, QStringLiteral("customize.png")) && ok;
+    }
+#ifdef HAVE_DATE_DIALOG
+    {
+        TfrmDate date(data.localization(), &mainWindow);
+        ok = saveDialog(&date, out, QStringLiteral("date.png")) && ok;
+    }
+#endif
+    if (QAction *help = mainWindow.command(QStringLiteral("actHelp"))) {
+        mainWindow.runCommand(help);
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->objectName() == u"HelpWindow" && window->isVisible())
+                ok = save(window, out, QStringLiteral("help.png")) && ok;
+    }
+    ok = saveImageList(out, QStringLiteral("images.png")) && ok;
+    return ok ? 0 : 1;
+}
