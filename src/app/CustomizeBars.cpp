@@ -3,6 +3,7 @@
 #include "MainU.h"
 
 #include "widgets/ErrorGuard.h"
+#include "widgets/Localize.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -74,7 +75,7 @@ void TCustomizeBarsDialog::fill()
     const QStringList shown = m_main.toolBarLayout();
     QHash<QString, QTreeWidgetItem *> categories;
     for (QAction *action : m_main.commands()) {
-        if (!action->isVisible())
+        if (IsHiddenCommand(action))
             continue;
         const QString category = action->property("category").toString();
         QTreeWidgetItem *&group = categories[category];

@@ -50,7 +50,7 @@ void DatasetTableModel::setDataset(db::Dataset *dataset)
                                  &DatasetTableModel::datasetCurrentRowChanged)
                       << connect(m_dataset, &db::Dataset::fieldChanged, this, &DatasetTableModel::datasetFieldChanged)
                       << connect(m_dataset, &db::Dataset::stateChanged, this, &DatasetTableModel::stateChanged)
-                      << connect(m_dataset, &QObject::destroyed, this, [this] { setDataset(nullptr); });
+                      << connect(m_dataset, &QObject::destroyed, this, &DatasetTableModel::datasetDestroyed);
     }
     emit currentRowChanged(m_currentRow);
 }
@@ -90,6 +90,24 @@ void DatasetTableModel::setBooleanCheckState(bool on)
     m_booleanCheckState = on;
     if (m_rows > 0 && !m_fields.empty())
         emit dataChanged(index(0, 0), index(m_rows - 1, int(m_fields.size()) - 1));
+}
+
+void DatasetTableModel::datasetDestroyed()
+{
+    // The guarded pointer is already empty here; the fields are gone too.
+    m_connections.clear();
+    beginResetModel();
+    m_fields.clear();
+    m_rows = 0;
+    m_currentRow = -1;
+    endResetModel();
+    emit currentRowChanged(-1);
+}
+
+bool DatasetTableModel::isCell(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && !index.parent().isValid() && index.row() < m_rows
+        && index.column() < int(m_fields.size()) && m_dataset;
 }
 
 void DatasetTableModel::datasetRowSetChanged()
@@ -147,7 +165,7 @@ int DatasetTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant DatasetTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) || !m_dataset)
+    if (!isCell(index))
         return {};
     db::Field *field = m_fields[size_t(index.column())];
     const bool asCheck = m_booleanCheckState && field->type() == db::FieldType::Boolean;
@@ -180,7 +198,7 @@ QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation,
 
 Qt::ItemFlags DatasetTableModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     if (isModifiable(m_fields[size_t(index.column())]))
@@ -190,8 +208,7 @@ Qt::ItemFlags DatasetTableModel::flags(const QModelIndex &index) const
 
 bool DatasetTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) || !m_dataset
-        || !m_dataset->isEditing() || index.row() != m_dataset->currentIndex())
+    if (!isCell(index) || !m_dataset->isEditing() || index.row() != m_dataset->currentIndex())
         return false;
     db::Field *field = m_fields[size_t(index.column())];
     if (role == Qt::EditRole)

@@ -53,6 +53,8 @@ private:
     void datasetRowSetChanged();
     void datasetCurrentRowChanged();
     void datasetFieldChanged();
+    void datasetDestroyed();
+    bool isCell(const QModelIndex &index) const;
     void rowChanged(int row);
     std::vector<db::Field *> visibleFields() const;
 

@@ -95,7 +95,7 @@ private:
         if (boundToCommand(object))
             return;
         if (auto *action = qobject_cast<QAction *>(object)) {
-            if (action->isVisible() && !action->isSeparator())
+            if (!IsHiddenCommand(action) && !action->isSeparator())
                 action->setText(text(object, action->text()));
             return;
         }
@@ -124,6 +124,11 @@ private:
 };
 
 } // namespace
+
+bool IsHiddenCommand(const QAction *action)
+{
+    return !action->isVisible() || action->property("hidden").toBool();
+}
 
 QString LocalizationOwner(const QObject *window)
 {

@@ -7,12 +7,18 @@
 #include <QString>
 
 class LocCatalogue;
+class QAction;
 class QObject;
 class QWidget;
 
 /// A window's owner name in localization keys: its class name without the
 /// leading "T" (`frmMain` for TfrmMain).
 QString LocalizationOwner(const QObject *window);
+
+/// A hidden command sits in no menu and on no bar and is still enabled (the
+/// bar customizing, reached from the bars' context menu): the dynamic
+/// property "hidden" marks it, because Qt disables an invisible action.
+bool IsHiddenCommand(const QAction *action);
 
 /// Visits the components of `window` in creation order and gives each one
 /// that has a caption the text of "<owner>_<objectName>" in section

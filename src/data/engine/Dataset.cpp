@@ -344,13 +344,21 @@ void Dataset::rebuildVisible(bool keepCurrent)
     m_eof = m_visible.empty();
 }
 
-void Dataset::setCurrent(int index)
+void Dataset::setCurrent(int index, bool bof, bool eof)
 {
-    if (index == m_current)
+    // The end markers are part of the position: whoever hears of the move
+    // (a navigator enabling its buttons) must see them already set.
+    const bool moved = index != m_current;
+    if (!moved && bof == m_bof && eof == m_eof)
         return;
-    run(beforeScroll, *this);
+    if (moved)
+        run(beforeScroll, *this);
     m_current = index;
+    m_bof = bof;
+    m_eof = eof;
     notifyCurrent();
+    if (!moved)
+        return;
     run(afterScroll, *this);
     for (Dataset *detail : m_details)
         detail->masterChanged(false);
@@ -360,44 +368,34 @@ void Dataset::first()
 {
     requireActive();
     checkBrowseMode();
-    setCurrent(m_visible.empty() ? -1 : 0);
-    m_bof = true;
-    m_eof = m_visible.empty();
+    setCurrent(m_visible.empty() ? -1 : 0, true, m_visible.empty());
 }
 
 void Dataset::last()
 {
     requireActive();
     checkBrowseMode();
-    setCurrent(int(m_visible.size()) - 1);
-    m_eof = true;
-    m_bof = m_visible.empty();
+    setCurrent(int(m_visible.size()) - 1, m_visible.empty(), true);
 }
 
 void Dataset::next()
 {
     requireActive();
     checkBrowseMode();
-    if (m_current + 1 < int(m_visible.size())) {
-        setCurrent(m_current + 1);
-        m_bof = false;
-        m_eof = false;
-    } else {
-        m_eof = true;
-    }
+    if (m_current + 1 < int(m_visible.size()))
+        setCurrent(m_current + 1, false, false);
+    else
+        setCurrent(m_current, m_bof, true);
 }
 
 void Dataset::prior()
 {
     requireActive();
     checkBrowseMode();
-    if (m_current > 0) {
-        setCurrent(m_current - 1);
-        m_bof = false;
-        m_eof = false;
-    } else {
-        m_bof = true;
-    }
+    if (m_current > 0)
+        setCurrent(m_current - 1, false, false);
+    else
+        setCurrent(m_current, true, m_eof);
 }
 
 void Dataset::moveTo(int index)
@@ -408,8 +406,7 @@ void Dataset::moveTo(int index)
     checkBrowseMode();
     if (index >= int(m_visible.size())) // the posted or cancelled row may have gone
         index = int(m_visible.size()) - 1;
-    setCurrent(index);
-    m_bof = m_eof = false;
+    setCurrent(index, false, false);
 }
 
 bool Dataset::locate(const QStringList &fields, const QVariantList &values, bool caseInsensitive, bool partialKey)
@@ -436,8 +433,7 @@ bool Dataset::locate(const QStringList &fields, const QVariantList &values, bool
             }
         }
         if (match) {
-            setCurrent(i);
-            m_bof = m_eof = false;
+            setCurrent(i, false, false);
             return true;
         }
     }

@@ -171,7 +171,7 @@ private:
     void calculateRow(int rowIndex);
     bool acceptsRow(int rowIndex);
     void rebuildVisible(bool keepCurrent);
-    void setCurrent(int index);
+    void setCurrent(int index, bool bof, bool eof);
     void writeRow();
     void restoreEditedRow();
     void applyMasterParams();
