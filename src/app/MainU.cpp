@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "Settings.h"
+#include "catalogue/RefU.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
 #include "widgets/Localize.h"
@@ -135,6 +136,7 @@ void TfrmMain::bindCommands()
     bind(ui->FileExit1, &TfrmMain::FileExit1Execute);
     bind(ui->actOrders, &TfrmMain::actOrdersExecute);
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
+    bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
@@ -272,6 +274,21 @@ void TfrmMain::actSettingsExecute(QAction *)
     TfrmSettings dialog(m_data, this);
     if (dialog.exec() == QDialog::Accepted)
         m_data.readMiscSettings();
+}
+
+void TfrmMain::actCatalogExecute(QAction *)
+{
+    // The chosen date is current from now on; qProduct reads it the next
+    // time it opens.
+    ChooserOptions options;
+    options.caption = Messages().lChooseCatalog;
+    options.height = 200;
+    options.showNavigator = false;
+    const bool chosen = TfrmRef::choose(this, *m_data.qChCat, options, [this] {
+        m_data.setCurrentCatalogDate(m_data.qChCat->field(QStringLiteral("dateprice"))->value());
+    });
+    if (chosen)
+        refreshCaption();
 }
 
 void TfrmMain::CustomizeActionBarsExecute(QAction *)

@@ -1,6 +1,9 @@
 #include "QtUserPort.h"
 
 #include "MainU.h"
+#include "catalogue/RefU.h"
+#include "organization/EditCustomerU.h"
+#include "engine/DataSource.h"
 #include "widgets/ErrorGuard.h"
 
 #include <QApplication>
@@ -40,12 +43,14 @@ void QtUserPort::refreshMainCaption()
         m_mainWindow->refreshCaption();
 }
 
-bool QtUserPort::chooseRecord(db::DataSource &, const ChooserOptions &)
+bool QtUserPort::chooseRecord(db::DataSource &source, const ChooserOptions &options,
+                              const std::function<void()> &readChoice)
 {
-    return false;
+    return TfrmRef::choose(messageParent(), *source.dataset(), options, readChoice);
 }
 
-bool QtUserPort::editCustomer(db::DataSource &, const QString &, const QString &, bool)
+bool QtUserPort::editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator,
+                              bool idFirst)
 {
-    return false;
+    return TfrmEditCustomer::edit(source, caption, coordinator, idFirst, messageParent());
 }

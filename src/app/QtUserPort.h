@@ -22,9 +22,10 @@ public:
     /// Rebuilds the main window caption; nothing while there is no main window.
     void refreshMainCaption() override;
 
-    // The reference chooser and the customer dialog come with their windows;
-    // until then nothing is chosen and no customer is stored.
-    bool chooseRecord(db::DataSource &source, const ChooserOptions &options) override;
+    /// The reference chooser over the active window.
+    bool chooseRecord(db::DataSource &source, const ChooserOptions &options,
+                      const std::function<void()> &readChoice) override;
+    /// The customer dialog over the active window.
     bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator,
                       bool idFirst) override;
 

@@ -17,6 +17,12 @@ QString CommaToPoint(const QString &text)
     return result.replace(u',', u'.');
 }
 
+QString SqlQuoted(const QString &text)
+{
+    QString inner = text;
+    return u'\'' + inner.replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
 QString FormatGeneral(double value)
 {
     return db::formatGeneral(value);

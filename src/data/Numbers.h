@@ -15,6 +15,10 @@ QString SqlNumber(double value);
 /// A copy of `text` with every "," replaced by ".".
 QString CommaToPoint(const QString &text);
 
+/// `text` between apostrophes with every apostrophe inside written twice
+/// ('O''Brien'): the one way a typed text goes into statement or filter text.
+QString SqlQuoted(const QString &text);
+
 /// The general number format of SqlNumber with the default locale's decimal
 /// separator: how numbers are shown to the user.
 QString FormatGeneral(double value);

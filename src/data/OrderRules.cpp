@@ -85,8 +85,8 @@ void TData::ChooseOrderCustomer()
     options.showChoose = true;
     options.autoEdit = false;
     options.doubleClickChooses = true;
-    if (m_port.chooseRecord(*dsCustomer, options))
-        qOrders->field(kCustomerId)->setValue(qCustomer->field(kId)->asString());
+    m_port.chooseRecord(*dsCustomer, options,
+                        [this] { qOrders->field(kCustomerId)->setValue(qCustomer->field(kId)->asString()); });
 }
 
 void TData::qOrdersAfterEdit(Dataset &dataset)

@@ -4,6 +4,7 @@
 // tests install a scripted one.
 
 #include <QString>
+#include <functional>
 
 namespace db { class DataSource; }
 
@@ -38,8 +39,11 @@ public:
     virtual void refreshMainCaption() = 0;
 
     /// The reference chooser, modal, on the dataset of `source`; true when the
-    /// user chose a record, which is then the dataset's current record.
-    virtual bool chooseRecord(db::DataSource &source, const ChooserOptions &options) = 0;
+    /// user chose a record. `readChoice` runs on the chosen record (the
+    /// dataset's current one) before the chooser puts the dataset back as it
+    /// found it, which may close it.
+    virtual bool chooseRecord(db::DataSource &source, const ChooserOptions &options,
+                              const std::function<void()> &readChoice) = 0;
     /// The customer dialog, modal, with its boxes bound to `source` (whose row
     /// is being inserted or edited); true when closed with OK. `idFirst`: the
     /// identifier box comes first and takes the focus.
@@ -56,6 +60,9 @@ public:
     void showInformation(const QString &text) override;
     bool confirm(const QString &text) override;
     void refreshMainCaption() override {}
-    bool chooseRecord(db::DataSource &, const ChooserOptions &) override { return false; }
+    bool chooseRecord(db::DataSource &, const ChooserOptions &, const std::function<void()> &) override
+    {
+        return false;
+    }
     bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
 };

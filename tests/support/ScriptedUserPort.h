@@ -44,10 +44,14 @@ public:
         return answer;
     }
     void refreshMainCaption() override { ++captionRefreshes; }
-    bool chooseRecord(db::DataSource &source, const ChooserOptions &options) override
+    bool chooseRecord(db::DataSource &source, const ChooserOptions &options,
+                      const std::function<void()> &readChoice) override
     {
         chooserCaptions << options.caption;
-        return play(m_choosers, source, "reference chooser");
+        const bool chosen = play(m_choosers, source, "reference chooser");
+        if (chosen)
+            readChoice();
+        return chosen;
     }
     bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator, bool) override
     {

@@ -14,10 +14,10 @@
 #include "app/SettingsU.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
-#if __has_include("widgets/DateU.h")
+#include "catalogue/RefU.h"
+#include "Messages.h"
+#include "organization/EditCustomerU.h"
 #include "widgets/DateU.h"
-#define HAVE_DATE_DIALOG 1
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -151,12 +151,31 @@ int main(int argc, char *argv[])
         TCustomizeBarsDialog customize(mainWindow);
         ok = saveDialog(&customize, out, QStringLiteral("customize.png")) && ok;
     }
-#ifdef HAVE_DATE_DIALOG
     {
         TfrmDate date(data.localization(), &mainWindow);
         ok = saveDialog(&date, out, QStringLiteral("date.png")) && ok;
     }
-#endif
+    {
+        TfrmRef customers(&mainWindow, *data.qCustomer, Messages().lClients);
+        ok = saveDialog(&customers, out, QStringLiteral("chooser-customers.png")) && ok;
+    }
+    {
+        TfrmRef catalogues(&mainWindow, *data.qChCat, QStringLiteral("Choose Cataloque"));
+        catalogues.setWindowHeight(200);
+        catalogues.setNavigatorVisible(false);
+        ok = saveDialog(&catalogues, out, QStringLiteral("chooser-catalogues.png")) && ok;
+    }
+    {
+        // The dialog as the edit rule opens it, shown over the first customer
+        // without starting the rule itself.
+        data.qCustomer->open();
+        const QString caption = FormatMessage(Messages().lEditCustomerCaption,
+                                              {data.qCustomer->field(QStringLiteral("id"))->asString() + u' '
+                                               + data.qCustomer->field(QStringLiteral("sname"))->asString()});
+        TfrmEditCustomer customer(*data.dsCustomer, caption, Messages().lAdminNode, false, &mainWindow);
+        ok = saveDialog(&customer, out, QStringLiteral("customer-dialog.png")) && ok;
+        data.qCustomer->close();
+    }
     if (QAction *help = mainWindow.command(QStringLiteral("actHelp"))) {
         mainWindow.runCommand(help);
         for (QWidget *window : QApplication::topLevelWidgets())
