@@ -32,9 +32,10 @@ TfrmAbout::TfrmAbout(LocCatalogue &catalogue, std::function<void()> support, QWi
     : QDialog(parent), ui(std::make_unique<Ui::TfrmAbout>()), m_support(std::move(support))
 {
     ui->setupUi(this);
+    // The picture is in place before the walk, which leaves images alone.
+    ui->imgLogo->setPixmap(AboutPicture());
     LocalizeWindow(this, catalogue);
 
-    ui->imgLogo->setPixmap(AboutPicture());
     QFont nameFont(QStringLiteral("serif"));
     nameFont.setStyleHint(QFont::Serif);
     nameFont.setPixelSize(16);

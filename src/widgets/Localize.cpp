@@ -27,6 +27,16 @@ bool isQtInternal(const QObject *object)
     return name.isEmpty() || name.startsWith(QLatin1String("qt_"));
 }
 
+// Qt's own parts of a control (a tab bar with its scroll buttons, a
+// calendar's navigation bar) hold no components of the window; only the
+// containers through which Qt holds the window's own controls (the pages of a
+// tab widget, the inside of a scroll area) are walked through.
+bool isQtPart(const QObject *object)
+{
+    return object->objectName().startsWith(QLatin1String("qt_")) && !qobject_cast<const QStackedWidget *>(object)
+        && object->objectName() != QLatin1String("qt_scrollarea_viewport");
+}
+
 // Widgets of our own classes (TqubDBGrid, TfmHint, …) own their parts.
 bool isOwnComposite(const QObject *object)
 {
@@ -86,6 +96,8 @@ private:
             return;
         if (!isQtInternal(object))
             localize(object, widget);
+        else if (isQtPart(object))
+            return;
         if (!isOwnComposite(object))
             children(object);
     }

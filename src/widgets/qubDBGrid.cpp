@@ -502,13 +502,14 @@ void TqubDBGrid::cellClick(int column)
     bool editable = false;
     if (!guarded(this, [&] { editable = canEditModify(field); }) || !editable)
         return;
+    // A value the field or a rule refuses leaves it empty, unreported; nothing
+    // may escape into the event loop.
     try {
         field->setValue(!field->asBoolean());
-    } catch (const db::DataError &) {
-        // A value the field refuses leaves it empty, unreported.
+    } catch (...) {
         try {
             field->clear();
-        } catch (const db::DataError &) {
+        } catch (...) {
         }
     }
 }
