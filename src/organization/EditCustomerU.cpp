@@ -25,7 +25,8 @@ TfrmEditCustomer::TfrmEditCustomer(db::DataSource &source, const QString &captio
     ui->edCustomerName->setDataField(QStringLiteral("sname"));
     ui->edCoordinator->setText(coordinator);
 
-    // A generated identifier is usually kept, so the name comes first then.
+    // With generated identifiers the proposed one is seen, and may be
+    // changed, before the name is typed.
     QWidget *first = idFirst ? static_cast<QWidget *>(ui->edCustomerID) : ui->edCustomerName;
     QWidget *second = idFirst ? static_cast<QWidget *>(ui->edCustomerName) : ui->edCustomerID;
     setTabOrder(first, second);
