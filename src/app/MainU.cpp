@@ -14,6 +14,7 @@
 #include "Numbers.h"
 #include "Settings.h"
 #include "catalogue/RefU.h"
+#include "orders/OrdersU.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
 #include "widgets/Localize.h"
@@ -258,15 +259,32 @@ void TfrmMain::FileExit1Execute(QAction *)
 
 void TfrmMain::actOrdersExecute(QAction *sender)
 {
-    // An open journal is brought forward; it carries the command's caption.
+    // 1. An open journal is brought forward; it carries the command's caption.
     const QString caption = commandCaption(sender);
     for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList()) {
-        if (subWindow->windowTitle() == caption) {
+        if (qobject_cast<TfrmOrders *>(subWindow->widget()) && subWindow->windowTitle() == caption) {
             ui->mdiArea->setActiveSubWindow(subWindow);
             subWindow->raise();
             return;
         }
     }
+    // 2, 3. A journal whose headers cannot be read has told the user and goes.
+    auto journal = std::make_unique<TfrmOrders>(m_data);
+    if (!journal->isOpen())
+        return;
+    // 4, 5. The caption, and the bottom buttons carry the main window's commands.
+    journal->setWindowTitle(caption);
+    journal->attachCommands(ui->actPrint, ui->actInsert, ui->actInsertRefusal);
+    journal->setEditOrderAction([this] { runCommand(ui->actEdit); });
+    // 6. Shown, with the totals of what it shows.
+    TfrmOrders *shown = journal.release();
+    QMdiSubWindow *subWindow = addChildWindow(shown);
+    subWindow->setWindowIcon(ui->actOrders->icon());
+    // Most of the client area, from its top left corner: the start menu stays
+    // reachable beside it.
+    subWindow->setGeometry(QRect(QPoint(0, 0), ui->mdiArea->size() * 0.9));
+    ui->mdiArea->setActiveSubWindow(subWindow);
+    shown->recountTotals();
 }
 
 void TfrmMain::actSettingsExecute(QAction *)

@@ -424,8 +424,11 @@ void TestMainWindow::ordersCommandBringsJournalForward()
     TestProgram program;
     program.start();
     program.data().connect();
-    QMdiSubWindow *journal = openJournalStandIn(program.main());
-    QMdiSubWindow *other = openJournalStandIn(program.main(), QStringLiteral("Something else"));
+    program.main().runCommand(program.command(QStringLiteral("actOrders")));
+    QMdiSubWindow *journal = program.main().mdiArea()->activeSubWindow();
+    QCOMPARE(journal->windowTitle(), QStringLiteral("Orders and Refusals"));
+    // A window that only shares the caption is not the journal.
+    QMdiSubWindow *other = openJournalStandIn(program.main());
     program.main().mdiArea()->setActiveSubWindow(other);
 
     program.main().runCommand(program.command(QStringLiteral("actOrders")));

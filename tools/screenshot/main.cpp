@@ -22,6 +22,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDate>
+#include <QDateEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -128,6 +131,16 @@ int main(int argc, char *argv[])
     new TfrmMenu(mainWindow);
 
     bool ok = save(&mainWindow, out, QStringLiteral("main.png"));
+
+    // The journal over a wider period, so that it shows a few weeks.
+    if (QAction *orders = mainWindow.command(QStringLiteral("actOrders"))) {
+        mainWindow.runCommand(orders);
+        if (QMdiSubWindow *journal = mainWindow.mdiArea()->activeSubWindow()) {
+            if (auto *begin = journal->findChild<QDateEdit *>(QStringLiteral("dtpBegin")))
+                begin->setDate(QDate::currentDate().addDays(-20));
+            ok = save(&mainWindow, out, QStringLiteral("journal.png")) && ok;
+        }
+    }
 
     if (QMenu *file = mainWindow.findChild<QMenu *>(QStringLiteral("mnuFile"))) {
         file->popup(mainWindow.mapToGlobal(QPoint(0, 0)));

@@ -1,0 +1,189 @@
+#include "OrdersU.h"
+
+#include "ui_OrdersU.h"
+
+#include "DataU.h"
+#include "Messages.h"
+#include "Numbers.h"
+#include "catalogue/RefU.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/Localize.h"
+#include "widgets/qubDBGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+
+namespace {
+
+// The journal's customer chooser has a caption of its own that no
+// translation changes.
+const QString kCustomersCaption = QStringLiteral("Клиенты");
+const QString kRefusal = QStringLiteral("refusal");
+
+// A refusal row is drawn in the tooltip colours, with the field's plain
+// value written at the cell's top-left corner.
+void drawRefusalCell(TqubDBGrid::DrawCell &cell, db::Dataset &orders)
+{
+    if (orders.isEmpty() || cell.focused || !cell.field)
+        return;
+    const db::Field *refusal = orders.findField(kRefusal);
+    if (!refusal || !orders.valueAt(cell.row, refusal).toBool())
+        return;
+    const QPalette palette = QApplication::palette();
+    cell.brush = palette.brush(QPalette::ToolTipBase);
+    cell.painter->fillRect(cell.rect, cell.brush);
+    cell.painter->setPen(palette.color(QPalette::ToolTipText));
+    const QVariant value = orders.valueAt(cell.row, cell.field);
+    const QString text = value.typeId() == QMetaType::Double ? FormatGeneral(value.toDouble())
+        : value.typeId() == QMetaType::QDateTime             ? FormatDateTimeDefault(value.toDateTime())
+                                                             : value.toString();
+    cell.painter->drawText(cell.rect.adjusted(2, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+} // namespace
+
+TfrmOrders::TfrmOrders(TData &data, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TfrmOrders>()), m_data(data)
+{
+    ui->setupUi(this);
+    for (QWidget *button : {static_cast<QWidget *>(ui->btnPrint), static_cast<QWidget *>(ui->btnAddOrder),
+                            static_cast<QWidget *>(ui->btnAddRefusal)})
+        button->hide(); // shown once they carry the main window's commands
+    ui->dtpBegin->setDisplayFormat(ShortDateFormat());
+    ui->dtpEnd->setDisplayFormat(ShortDateFormat());
+
+    TqubDBGrid *grid = ui->grdOrders;
+    grid->setOptions(grid->options() & ~TqubDBGrid::Options(TqubDBGrid::Option::Editing));
+    grid->setReadOnly(true);
+    grid->setDataSource(m_data.dsOrders);
+    grid->setOnDrawColumnCell([this](TqubDBGrid::DrawCell &cell) { drawRefusalCell(cell, *m_data.qOrders); });
+
+    FormCreate();
+    m_creating = false;
+
+    const auto refilter = [this] { dtpFilterChange(); };
+    connect(ui->dtpBegin, &QDateEdit::dateChanged, this, refilter);
+    connect(ui->dtpEnd, &QDateEdit::dateChanged, this, refilter);
+    connect(ui->Customer, &QLineEdit::textChanged, this, refilter);
+    connect(ui->id, &QLineEdit::textChanged, this, refilter);
+    connect(ui->btnCustomer, &QToolButton::clicked, this, [this] { guarded(this, [this] { btnCustomerClick(); }); });
+    connect(grid, &TqubDBGrid::gridDoubleClicked, this, [this] { grdOrdersDblClick(); });
+    connect(grid, &TqubDBGrid::enterPressed, this, [this] { grdOrdersDblClick(); });
+}
+
+TfrmOrders::~TfrmOrders()
+{
+    // The header dataset is closed while no journal exists.
+    ui->grdOrders->setDataSource(nullptr);
+    m_data.setJournalView(nullptr);
+    m_data.clearFilterBoxes(m_data.qOrders);
+    try {
+        m_data.qOrders->close();
+        m_data.qOrders->setFilterText(QString());
+    } catch (const db::DataError &) {
+        // Closing and clearing do not fail; nothing to tell from a closing window.
+    }
+}
+
+void TfrmOrders::FormCreate()
+{
+    // 1. Texts from the localization file.
+    LocalizeWindow(this, m_data.localization());
+    // 2. The last four days, today included: the end day is not shown.
+    const QDateTime end = m_data.clock().addDays(1);
+    ui->dtpEnd->setDate(end.date());
+    ui->dtpBegin->setDate(end.addDays(-4).date());
+    // 3. The filter boxes stand for the header fields of the same name.
+    for (QLineEdit *box : ui->gbFilter->findChildren<QLineEdit *>()) {
+        if (box->objectName().startsWith(QLatin1String("qt_"))) // a date picker's own box
+            continue;
+        QPointer<QLineEdit> text(box);
+        m_data.setFilterBox(m_data.qOrders, box->objectName(), [text] { return text ? text->text() : QString(); });
+    }
+    // 4. The headers.
+    try {
+        m_data.qOrders->open();
+        m_open = true;
+    } catch (const db::DataError &) {
+        m_data.userPort().showError(m_data.isConnected() ? Messages().fixedError : Messages().lConnectionError);
+        return;
+    }
+    m_data.setJournalView(this);
+    // 5. The period filter; the totals follow when the window is shown.
+    ApplyJournalFilter();
+}
+
+void TfrmOrders::attachCommands(QAction *print, QAction *addOrder, QAction *addRefusal)
+{
+    ui->btnPrint->setDefaultAction(print);
+    ui->btnAddOrder->setDefaultAction(addOrder);
+    ui->btnAddRefusal->setDefaultAction(addRefusal);
+    for (QToolButton *button : {ui->btnPrint, ui->btnAddOrder, ui->btnAddRefusal})
+        button->setVisible(button->defaultAction()->isVisible());
+}
+
+QDate TfrmOrders::beginDate() const
+{
+    return ui->dtpBegin->date();
+}
+
+QDate TfrmOrders::endDate() const
+{
+    return ui->dtpEnd->date();
+}
+
+TqubDBGrid *TfrmOrders::grid() const
+{
+    return ui->grdOrders;
+}
+
+void TfrmOrders::ApplyJournalFilter()
+{
+    db::Dataset *orders = m_data.qOrders;
+    const QDateTime begin(ui->dtpBegin->date(), QTime(0, 0));
+    const QDateTime end(ui->dtpEnd->date(), QTime(0, 0));
+    const QString filter = QStringLiteral("ordersdate >= ") + FormatDateTimeDefault(begin)
+        + QStringLiteral(" and ordersdate < ") + FormatDateTimeDefault(end);
+    orders->setFiltered(false);
+    orders->setFilterText(filter);
+    orders->setFiltered(true);
+    if (!m_creating)
+        recountTotals();
+}
+
+void TfrmOrders::recountTotals()
+{
+    m_data.RecountJournalTotals(m_data.qOrders->field(QStringLiteral("totalsum")));
+}
+
+void TfrmOrders::dtpFilterChange()
+{
+    if (m_open)
+        guarded(this, [this] { ApplyJournalFilter(); });
+}
+
+void TfrmOrders::btnCustomerClick()
+{
+    db::Dataset *customers = m_data.qCustomer;
+    QString name;
+    ChooserOptions options;
+    options.caption = kCustomersCaption;
+    if (TfrmRef::choose(this, *customers, options,
+                        [&] { name = customers->field(QStringLiteral("sname"))->asString(); }))
+        ui->Customer->setText(name); // the change refilters the journal
+}
+
+void TfrmOrders::grdOrdersDblClick()
+{
+    if (m_editOrder)
+        m_editOrder();
+}
+
+void TfrmOrders::showTotal(const QString &box, const QString &text)
+{
+    if (auto *edit = findChild<QLineEdit *>(box))
+        edit->setText(text);
+}
