@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 
 #include "DataU.h"
+#include "app/MainU.h"
 #include "catalogue/RefU.h"
 #include "widgets/TDBNavigator.h"
 #include "widgets/qubDBGrid.h"
@@ -290,6 +291,32 @@ private slots:
             emit chooser->grid()->gridDoubleClicked();
         });
         QVERIFY(TfrmRef::choose(nullptr, *m_customers, options, [] {}));
+    }
+
+    void chooseCataloqueMakesTheChosenDateCurrent()
+    {
+        testing_support::LocaleGuard locale(testing_support::commaLocale());
+        app_test::TestProgram program;
+        program.executeSql(QStringLiteral("insert into product (id, name, dateprice, price, points) values "
+                                          "('AAA-01', 'Tea', '2007-03-01 00:00:00.000', 1, 1), "
+                                          "('AAA-01', 'Tea', '2007-06-01 00:00:00.000', 1, 1)"));
+        program.start();
+        program.data().connect();
+        QCOMPARE(program.main().windowTitle(), QStringLiteral("Quorvel Cataloque Date - 01.06.2007"));
+
+        int rows = -1;
+        onNextModal([&](QWidget *modal) {
+            auto *chooser = qobject_cast<TfrmRef *>(modal);
+            QVERIFY(chooser->navigator()->isHidden());
+            QVERIFY(chooser->findChild<QGroupBox *>(QStringLiteral("gbFilter"))->isHidden());
+            rows = chooser->dataset().recordCount();
+            chooser->dataset().last(); // the dates come newest first
+            chooser->chooseCommand()->trigger();
+        });
+        program.main().runCommand(program.command(QStringLiteral("actCatalog")));
+        QCOMPARE(rows, 2);
+        QCOMPARE(program.main().windowTitle(), QStringLiteral("Quorvel Cataloque Date - 01.03.2007"));
+        QVERIFY(!program.data().qChCat->isActive()); // closed again, as it was found
     }
 
 private:
