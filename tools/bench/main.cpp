@@ -62,8 +62,11 @@ int main(int argc, char *argv[])
             sizes.clear();
             for (const QString &part : arguments[++i].split(u',')) {
                 const int n = part.toInt(&ok);
-                if (!ok || n <= 0)
+                if (!ok || n <= 0) {
+                    err << "bench: a size is a number of customers above 0, not '" << part << "'\n";
+                    ok = false;
                     break;
+                }
                 sizes << n;
             }
         } else if (arg == u"--data" && hasValue) {
