@@ -133,9 +133,10 @@ private:
 
     // The bonus rules, each for the credits one member's points produce. A
     // sink takes every amount that is not zero: CalcBonus adds it to the
-    // target's Bonus, Detail writes the entries of one target. `stopAt` ends
-    // an upline walk once it has passed that member; `reach` ends it where no
-    // one further up can take part. The rules read the kept BonusFigures.
+    // target's Bonus, Detail writes the entries of one target and Details
+    // those of every member. `stopAt` ends an upline walk once it has passed
+    // that member; `reach` ends it where no one further up can take part. The
+    // rules read the kept BonusFigures.
     struct Reach
     {
         const TDepMember *top; ///< the first member of the stretch `depth` covers
