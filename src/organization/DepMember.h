@@ -11,6 +11,17 @@ enum class TDepStatus : quint8 {
     Director = 2,
 };
 
+/// The figures of one member that the bonus rules read, as the last bonus
+/// computation found them.
+struct TDepBonusFigures
+{
+    double PersonalPoints = 0;
+    double GroupPoints = 0;
+    qint32 ActiveCount = 0;
+    qint32 CoordinatorCount = 0;
+    TDepStatus Status = TDepStatus::Ordinary;
+};
+
 struct TDepMember
 {
     QString Id;               ///< the customer's `id`, trimmed
@@ -27,5 +38,8 @@ struct TDepMember
     TDepStatus Status = TDepStatus::Ordinary;
     qint32 CoordinatorCount = 0; ///< direct members with status Coordinator
     qint32 DirectorCount = 0;    ///< direct members with status Director
-    // The explanation of the bonus is written on demand: Department::Detail.
+    // The explanation of the bonus is written on demand (Department::Detail)
+    // from these figures, kept by CalcBonus and cleared by ResetBonus, so it
+    // explains the Bonus shown even while the points have changed since.
+    TDepBonusFigures BonusFigures;
 };

@@ -88,8 +88,10 @@ void Department::Classify(TDepMember &m)
 
 void Department::ResetBonus()
 {
-    for (TDepMember &m : m_members)
+    for (TDepMember &m : m_members) {
         m.Bonus = 0;
+        m.BonusFigures = {}; // no points, no status: nothing to explain
+    }
 }
 
 void Department::AddBonusEntry(QString &detail, const QString &label, double amount, QStringView note,
@@ -115,28 +117,58 @@ void Department::AddBonusEntry(QString &detail, const QString &label, double amo
     }
 }
 
+Department::Reach Department::ReachOver(const TDepMember *top, const TDepMember *end)
+{
+    // depth[i]: the farthest walk depth at which member i or an ancestor above
+    // it (up to where an upline walk through i ends, and no higher than top)
+    // can still take part. An upline walk stops once no one further up can,
+    // which keeps a pass linear on long chains of ordinary members without
+    // changing any credit.
+    Reach reach{top, std::vector<qint32>(std::size_t(end - top))};
+    for (std::size_t i = 0; i < reach.depth.size(); ++i) {
+        const TDepMember &u = top[i];
+        qint32 r = u.BonusFigures.ActiveCount;
+        if (i > 0 && u.BonusFigures.Status == TDepStatus::Ordinary && u.Parent) {
+            // Pre-order: the sponsor of a member below the top lies before it.
+            Q_ASSERT(!std::less<>()(u.Parent, top) && std::less<>()(u.Parent, &u));
+            r = std::max(r, reach.at(*u.Parent) - 1);
+        }
+        reach.depth[i] = r;
+    }
+    return reach;
+}
+
 void Department::CalcBonus()
 {
-    // reach[i]: the farthest walk depth at which member i or an ancestor above
-    // it (up to where an upline walk through i ends) can still take part. An
-    // upline walk stops once no one further up can, which keeps the pass
-    // linear on long chains of ordinary members without changing any credit.
-    std::vector<qint32> reach(m_members.size());
-    for (std::size_t i = 0; i < m_members.size(); ++i) {
-        const TDepMember &u = m_members[i];
-        qint32 r = u.ActiveCount;
-        if (u.Status == TDepStatus::Ordinary && u.Parent)
-            r = std::max(r, reach[std::size_t(u.Parent - m_members.data())] - 1);
-        reach[i] = r;
-    }
+    for (TDepMember &m : m_members)
+        m.BonusFigures = {m.PersonalPoints, m.GroupPoints, m.ActiveCount, m.CoordinatorCount, m.Status};
+    if (m_members.empty())
+        return;
 
     TDepMember *const first = m_members.data();
+    const Reach reach = ReachOver(first, first + m_members.size());
     auto credit = [first](const TDepMember &target, const QString &, const TDepMember *, double amount) {
         first[&target - first].Bonus += amount;
     };
     for (auto it = m_members.rbegin(); it != m_members.rend(); ++it)
-        CreditsFrom(*it, reach.data(), nullptr, credit);
+        CreditsFrom(*it, reach, nullptr, credit);
 }
+
+namespace {
+
+/// The note of an entry: the Id and Name of the member whose points produced
+/// it, nothing for the personal bonus.
+void writeNote(QString &note, const TDepMember *from)
+{
+    note.clear();
+    if (from) {
+        note += from->Id;
+        note += u' ';
+        note += from->Name;
+    }
+}
+
+} // namespace
 
 QString Department::Detail(const TDepMember &member) const
 {
@@ -151,30 +183,46 @@ QString Department::Detail(const TDepMember &member) const
     while (end != last && end->Level > member.Level)
         ++end;
 
+    // Walks end at the member, so reach over its stretch alone skips the same
+    // ancestors for it as CalcBonus skipped.
+    const Reach reach = ReachOver(begin, end);
     QString detail;
     const QString point = QLocale().decimalPoint();
     QString note;
     auto explain = [&](const TDepMember &target, const QString &label, const TDepMember *from, double amount) {
         if (&target != &member)
             return;
-        note.clear();
-        if (from) {
-            note += from->Id;
-            note += u' ';
-            note += from->Name;
-        }
+        writeNote(note, from);
         AddBonusEntry(detail, label, amount, note, point);
     };
     for (const TDepMember *x = end; x != begin;)
-        CreditsFrom(*--x, nullptr, &member, explain);
+        CreditsFrom(*--x, reach, &member, explain);
     return detail;
 }
 
+std::vector<QString> Department::Details() const
+{
+    std::vector<QString> details(m_members.size());
+    if (m_members.empty())
+        return details;
+    const TDepMember *const first = m_members.data();
+    const Reach reach = ReachOver(first, first + m_members.size());
+    const QString point = QLocale().decimalPoint();
+    QString note;
+    auto explain = [&](const TDepMember &target, const QString &label, const TDepMember *from, double amount) {
+        writeNote(note, from);
+        AddBonusEntry(details[std::size_t(&target - first)], label, amount, note, point);
+    };
+    for (auto it = m_members.rbegin(); it != m_members.rend(); ++it)
+        CreditsFrom(*it, reach, nullptr, explain);
+    return details;
+}
+
 template <class Sink>
-void Department::CreditsFrom(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const
+void Department::CreditsFrom(const TDepMember &m, const Reach &reach, const TDepMember *stopAt, Sink &sink) const
 {
     PersonalPointsBonus(m, sink);
-    switch (m.Status) {
+    switch (m.BonusFigures.Status) {
     case TDepStatus::Director:
         DirectorBonus(m, sink);
         break;
@@ -203,8 +251,8 @@ void credit(Sink &sink, const TDepMember &target, const QString &label, const TD
 template <class Sink>
 void Department::PersonalPointsBonus(const TDepMember &m, Sink &sink) const
 {
-    const double P = m.PersonalPoints;
-    const double G = m.GroupPoints;
+    const double P = m.BonusFigures.PersonalPoints;
+    const double G = m.BonusFigures.GroupPoints;
     double amount = 0;
     if (P >= 150)
         amount = Percent(18, P);
@@ -222,11 +270,11 @@ void Department::PersonalPointsBonus(const TDepMember &m, Sink &sink) const
 template <class Sink>
 void Department::DirectorBonus(const TDepMember &m, Sink &sink) const
 {
-    const double G = m.GroupPoints;
+    const double G = m.BonusFigures.GroupPoints;
     static constexpr double shares[] = {2, 1, 0.5};
     const TDepMember *u = m.Parent;
     for (double share : shares) {
-        if (!u || u->Status != TDepStatus::Director)
+        if (!u || u->BonusFigures.Status != TDepStatus::Director)
             return;
         credit(sink, *u, m_labels.lDirectorPoints, &m, Percent(share, G));
         u = u->Parent;
@@ -236,12 +284,12 @@ void Department::DirectorBonus(const TDepMember &m, Sink &sink) const
 template <class Sink>
 void Department::CoordinatorBonus(const TDepMember &m, Sink &sink) const
 {
-    auto leads = [](const TDepMember *u) { return u && u->Status != TDepStatus::Ordinary; };
+    auto leads = [](const TDepMember *u) { return u && u->BonusFigures.Status != TDepStatus::Ordinary; };
     const TDepMember *p1 = m.Parent;
-    if (!leads(p1) || p1->CoordinatorCount < 1)
+    if (!leads(p1) || p1->BonusFigures.CoordinatorCount < 1)
         return;
-    const int n = p1->CoordinatorCount;
-    const double G = m.GroupPoints;
+    const int n = p1->BonusFigures.CoordinatorCount;
+    const double G = m.BonusFigures.GroupPoints;
     const QString &label = m_labels.lCoordinatorPoints;
 
     // The fixed 5 points go to the first upline leader for each coordinator below it.
@@ -261,23 +309,23 @@ void Department::CoordinatorBonus(const TDepMember &m, Sink &sink) const
 }
 
 template <class Sink>
-void Department::UplineBonus(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const
+void Department::UplineBonus(const TDepMember &m, const Reach &reach, const TDepMember *stopAt, Sink &sink) const
 {
-    const double P = m.PersonalPoints;
+    const double P = m.BonusFigures.PersonalPoints;
     if (P == 0)
         return; // every share of nothing is nothing, and nothing is credited
     int best = PersonalRank(P);
     const TDepMember *u = m.Parent;
     qint32 depth = 1;
     while (u) {
-        if (reach && reach[u - m_members.data()] < depth)
+        if (reach.at(*u) < depth)
             break;
-        if (depth <= u->ActiveCount) {
+        if (depth <= u->BonusFigures.ActiveCount) {
             NetBonus(m, *u, sink);
             if (best != 3)
                 RankBonus(m, *u, best, sink);
         }
-        if (u->Status != TDepStatus::Ordinary || u == stopAt)
+        if (u->BonusFigures.Status != TDepStatus::Ordinary || u == stopAt)
             break;
         u = u->Parent;
         ++depth;
@@ -287,9 +335,9 @@ void Department::UplineBonus(const TDepMember &m, const qint32 *reach, const TDe
 template <class Sink>
 void Department::NetBonus(const TDepMember &m, const TDepMember &u, Sink &sink) const
 {
-    const double P = m.PersonalPoints;
-    const double uP = u.PersonalPoints;
-    const double uG = u.GroupPoints;
+    const double P = m.BonusFigures.PersonalPoints;
+    const double uP = u.BonusFigures.PersonalPoints;
+    const double uG = u.BonusFigures.GroupPoints;
     if (!(uP >= 50 || (uP >= 30 && uG >= 150)))
         return;
     double amount;
@@ -305,9 +353,9 @@ void Department::NetBonus(const TDepMember &m, const TDepMember &u, Sink &sink) 
 template <class Sink>
 void Department::RankBonus(const TDepMember &m, const TDepMember &u, int &best, Sink &sink) const
 {
-    const int r = PersonalRank(u.PersonalPoints);
+    const int r = PersonalRank(u.BonusFigures.PersonalPoints);
     if (r > 1 && r > best) {
-        const double P = m.PersonalPoints;
+        const double P = m.BonusFigures.PersonalPoints;
         credit(sink, u, m_labels.lGroupPoints, &m, (r == 2 || r - best == 1) ? Percent(5, P) : Percent(10, P));
         best = r;
     }

@@ -77,7 +77,12 @@ public:
     /// CountActive, then group points and statuses from the last member up.
     void SumGroups();
     void CountActive();
+    /// Every Bonus becomes 0 and every explanation empty.
     void ResetBonus();
+    /// Adds every member's credits to its Bonus from the current points,
+    /// group points and statuses, and keeps those figures for the
+    /// explanation (the explanation tells of the last run only, so reset the
+    /// bonuses before running it again).
     void CalcBonus();
 
     /// Rereads the member's running points and reserve (unrounded) and moves
@@ -106,10 +111,14 @@ public:
     /// amount to four decimals and the locale's decimal separator, followed by
     /// a blank and the Id and Name of the member whose points produced it (not
     /// for the personal bonus), entries separated by LF CR. Written on demand
-    /// from the figures of the last computation rather than kept for every
-    /// member, which would cost more than the computation itself; after
-    /// changing points, Recompute keeps Bonus and explanation in step.
+    /// from the figures of the last CalcBonus rather than kept for every
+    /// member, which would cost more than the computation itself; so it always
+    /// explains the Bonus shown, also after RefreshMember until Recompute.
+    /// Empty for a record that is not a member. Time linear in the member's
+    /// downline.
     QString Detail(const TDepMember &member) const;
+    /// Detail of every member, in list order, in one pass over the list.
+    std::vector<QString> Details() const;
 
     /// Appends one explanation entry to `detail`: LF CR when it is not empty,
     /// then "%s %.4f (%s)" and, when `note` is not empty, a blank and the note.
@@ -124,14 +133,24 @@ private:
 
     // The bonus rules, each for the credits one member's points produce. A
     // sink takes every amount that is not zero: CalcBonus adds it to the
-    // target's Bonus, Detail writes the entries of one target. `stopAt` ends
-    // an upline walk once it has passed that member; `reach` (when given)
-    // ends it where no one further up can take part.
-    template <class Sink> void CreditsFrom(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const;
+    // target's Bonus, Detail writes the entries of one target and Details
+    // those of every member. `stopAt` ends an upline walk once it has passed
+    // that member; `reach` ends it where no one further up can take part. The
+    // rules read the kept BonusFigures.
+    struct Reach
+    {
+        const TDepMember *top; ///< the first member of the stretch `depth` covers
+        std::vector<qint32> depth;
+        qint32 at(const TDepMember &u) const { return depth[std::size_t(&u - top)]; }
+    };
+    /// Reach over the stretch [top, end) of the list, a member and its whole
+    /// downline, with walks taken to end at `top`.
+    static Reach ReachOver(const TDepMember *top, const TDepMember *end);
+    template <class Sink> void CreditsFrom(const TDepMember &m, const Reach &reach, const TDepMember *stopAt, Sink &sink) const;
     template <class Sink> void PersonalPointsBonus(const TDepMember &m, Sink &sink) const;
     template <class Sink> void DirectorBonus(const TDepMember &m, Sink &sink) const;
     template <class Sink> void CoordinatorBonus(const TDepMember &m, Sink &sink) const;
-    template <class Sink> void UplineBonus(const TDepMember &m, const qint32 *reach, const TDepMember *stopAt, Sink &sink) const;
+    template <class Sink> void UplineBonus(const TDepMember &m, const Reach &reach, const TDepMember *stopAt, Sink &sink) const;
     template <class Sink> void NetBonus(const TDepMember &m, const TDepMember &u, Sink &sink) const;
     template <class Sink> void RankBonus(const TDepMember &m, const TDepMember &u, int &best, Sink &sink) const;
 

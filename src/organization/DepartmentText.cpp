@@ -3,6 +3,9 @@
 #include "DepNumbers.h"
 #include "Department.h"
 
+#include <span>
+#include <vector>
+
 namespace departmenttext {
 
 namespace {
@@ -29,6 +32,15 @@ QString escaped(const QString &text)
     return result;
 }
 
+QString figures(const TDepMember &m)
+{
+    const QChar tab = u'\t';
+    return QString::number(m.Level) + tab + escaped(m.Id) + tab + escaped(m.Name) + tab
+           + depnumbers::general(m.PersonalPoints) + tab + depnumbers::general(m.GroupPoints) + tab
+           + QString::number(int(m.Status)) + tab + depnumbers::general(m.Bonus) + tab
+           + depnumbers::general(m.Reserve);
+}
+
 } // namespace
 
 QString header(bool detail)
@@ -41,21 +53,25 @@ QString header(bool detail)
 
 QString line(const Department &department, const TDepMember &m, bool detail)
 {
-    const QChar tab = u'\t';
-    QString text = QString::number(m.Level) + tab + escaped(m.Id) + tab + escaped(m.Name) + tab
-                   + depnumbers::general(m.PersonalPoints) + tab + depnumbers::general(m.GroupPoints) + tab
-                   + QString::number(int(m.Status)) + tab + depnumbers::general(m.Bonus) + tab
-                   + depnumbers::general(m.Reserve);
+    QString text = figures(m);
     if (detail)
-        text += tab + escaped(department.Detail(m));
+        text += u'\t' + escaped(department.Detail(m));
     return text;
 }
 
 QString table(const Department &department, bool detail)
 {
     QString text = header(detail) + u'\n';
-    for (const TDepMember &m : department.DepList())
-        text += line(department, m, detail) + u'\n';
+    // Every explanation in one pass: one by one, each would go through the
+    // member's whole downline again.
+    const std::vector<QString> details = detail ? department.Details() : std::vector<QString>();
+    const std::span<const TDepMember> members = department.DepList();
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        text += figures(members[i]);
+        if (detail)
+            text += u'\t' + escaped(details[i]);
+        text += u'\n';
+    }
     return text;
 }
 

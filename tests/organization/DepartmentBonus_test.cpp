@@ -374,8 +374,11 @@ TEST_F(DepartmentFixture, Detail_AddsUpToTheBonusOfEveryMember)
     const Department department = build(QString());
 
     int statuses[3] = {};
+    const std::vector<QString> all = department.Details();
+    ASSERT_EQ(qsizetype(all.size()), department.count());
     for (const TDepMember &m : department.DepList()) {
         ++statuses[int(m.Status)];
+        EXPECT_EQ(all[std::size_t(&m - department.DepList().data())], department.Detail(m)) << m.Id.toStdString();
         double sum = 0;
         const QStringList lines = entries(department, m);
         for (const QString &line : lines)
@@ -384,4 +387,110 @@ TEST_F(DepartmentFixture, Detail_AddsUpToTheBonusOfEveryMember)
     }
     EXPECT_GT(statuses[1], 0);
     EXPECT_GT(statuses[2], 0);
+}
+
+TEST_F(DepartmentFixture, DeepDownline_EveryExplanationAsWorkedOutAndAlikeOneByOneOrAllAtOnce)
+{
+    // A spine of 1,200 generations: S<i> (60) over A<i> (40), B<i> (-100) and
+    // S<i+1>. Group points stay 0 (20 for the head), so everyone is ordinary
+    // and every spine member has two active members: it takes part for two
+    // generations below it and no further, however deep the downline goes.
+    // The head has four more (X1 to X4, 5 each), so it takes part for six
+    // generations, through spine members that reach only two.
+    const int generations = 1200;
+    {
+        db::Transaction transaction(m_connection);
+        for (int i = 1; i <= generations; ++i) {
+            const QString s = QStringLiteral("S%1").arg(i);
+            add(s, i == 1 ? QVariant() : QVariant(QStringLiteral("S%1").arg(i - 1)), QStringLiteral("Spine %1").arg(i), 60);
+            add(QStringLiteral("A%1").arg(i), s, QStringLiteral("Active %1").arg(i), 40);
+            add(QStringLiteral("B%1").arg(i), s, QStringLiteral("Back %1").arg(i), -100);
+        }
+        for (int x = 1; x <= 4; ++x)
+            add(QStringLiteral("X%1").arg(x), QStringLiteral("S1"), QStringLiteral("Extra %1").arg(x), 5);
+        transaction.commit();
+    }
+    const Department department = build(QStringLiteral("S1"));
+    ASSERT_EQ(department.count(), 3 * generations + 4);
+    ASSERT_EQ(department.DepList().back().Level, generations + 1);
+
+    const TDepMember &head = department.DepList()[0];
+    ASSERT_EQ(head.ActiveCount, 6);
+    QStringList headEntries = {QStringLiteral(" 1.2000 (Net) S7 Spine 7")};
+    for (int k = 6; k >= 2; --k)
+        headEntries << QStringLiteral(" -2.0000 (Net) B%1 Back %1").arg(k) << QStringLiteral(" 0.8000 (Net) A%1 Active %1").arg(k)
+                    << QStringLiteral(" 1.2000 (Net) S%1 Spine %1").arg(k);
+    for (int x = 4; x >= 1; --x)
+        headEntries << QStringLiteral(" 0.1000 (Net) X%1 Extra %1").arg(x) << QStringLiteral(" 0.2500 (Group) X%1 Extra %1").arg(x);
+    headEntries << QStringLiteral(" -2.0000 (Net) B1 Back 1") << QStringLiteral(" -5.0000 (Group) B1 Back 1")
+                << QStringLiteral(" 0.8000 (Net) A1 Active 1") << QStringLiteral(" 2.0000 (Group) A1 Active 1")
+                << QStringLiteral(" 6.0000 (Personal)");
+    EXPECT_EQ(entries(department, head), headEntries);
+    EXPECT_NEAR(head.Bonus, 4.4, 1e-9);
+
+    for (int i = 2; i <= generations - 2; ++i) {
+        const TDepMember &s = member(department, QStringLiteral("S%1").arg(i));
+        ASSERT_EQ(s.Status, O);
+        ASSERT_EQ(s.ActiveCount, 2);
+        const QStringList expected = {
+            QStringLiteral(" 1.2000 (Net) S%1 Spine %1").arg(i + 2),
+            QStringLiteral(" -2.0000 (Net) B%1 Back %1").arg(i + 1),
+            QStringLiteral(" 0.8000 (Net) A%1 Active %1").arg(i + 1),
+            QStringLiteral(" 1.2000 (Net) S%1 Spine %1").arg(i + 1),
+            QStringLiteral(" -2.0000 (Net) B%1 Back %1").arg(i),
+            QStringLiteral(" -5.0000 (Group) B%1 Back %1").arg(i),
+            QStringLiteral(" 0.8000 (Net) A%1 Active %1").arg(i),
+            QStringLiteral(" 2.0000 (Group) A%1 Active %1").arg(i),
+            QStringLiteral(" 6.0000 (Personal)"),
+        };
+        ASSERT_EQ(entries(department, s), expected) << "S" << i;
+        ASSERT_NEAR(s.Bonus, 3, 1e-9) << "S" << i;
+    }
+
+    const std::vector<QString> all = department.Details();
+    ASSERT_EQ(qsizetype(all.size()), department.count());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        ASSERT_EQ(all[i], department.Detail(department.DepList()[i])) << department.DepList()[i].Id.toStdString();
+}
+
+TEST_F(DepartmentFixture, Detail_ExplainsTheBonusShownUntilTheNextComputation)
+{
+    addFirstExample();
+    Department department = build(QStringLiteral("1"));
+    const std::vector<QString> computed = department.Details();
+    auto expectExplained = [&department](const char *when) {
+        for (const TDepMember &m : department.DepList()) {
+            double sum = 0;
+            for (const QString &line : entries(department, m))
+                sum += line.section(u' ', 1, 1).toDouble();
+            EXPECT_NEAR(sum, m.Bonus, 1e-9) << when << ": member " << m.Id.toStdString();
+        }
+    };
+
+    // Member 3 passes its 25 points to member 5; the members are reread but
+    // not yet recomputed: bonuses and explanations both still tell of before.
+    setPoints(QStringLiteral("3"), 0, 0);
+    setPoints(QStringLiteral("5"), 35, 0);
+    department.RefreshMemberById(m_connection, QStringLiteral("3"));
+    department.RefreshMemberById(m_connection, QStringLiteral("5"));
+    ASSERT_EQ(member(department, QStringLiteral("5")).PersonalPoints, 35);
+    EXPECT_EQ(department.Details(), computed);
+    EXPECT_TRUE(department.Detail(member(department, QStringLiteral("5"))).isEmpty());
+    expectExplained("after the refresh");
+
+    // Totals and statuses alone do not touch the bonuses either.
+    department.ResetTotals();
+    EXPECT_EQ(department.Details(), computed);
+    department.SumGroups();
+    EXPECT_EQ(department.Details(), computed);
+
+    department.ResetBonus();
+    for (const TDepMember &m : department.DepList())
+        EXPECT_TRUE(department.Detail(m).isEmpty()) << m.Id.toStdString();
+    expectExplained("after the reset");
+
+    department.CalcBonus();
+    EXPECT_EQ(department.Detail(member(department, QStringLiteral("5"))), QStringLiteral(" 1.7500 (Personal)"));
+    EXPECT_FALSE(department.Detail(member(department, QStringLiteral("1"))).contains(QStringLiteral("3 Bravo")));
+    expectExplained("after the computation");
 }

@@ -15,6 +15,9 @@ struct Database
 {
     QString path;
     int customers = 0;
+    /// The head's customer id, whose department the measurements take; empty
+    /// for the root (the whole customer base).
+    QString head;
 };
 
 /// Seconds of the fastest and the middle of `repeat` runs.
@@ -39,6 +42,9 @@ struct Measurement
     std::function<bool(const Database &, int repeat, QTextStream &out)> run;
 };
 
+/// The measurements on each generated customer base.
 const std::vector<Measurement> &measurements();
+/// The measurements on one chain of sponsors, the deepest department there is.
+const std::vector<Measurement> &chainMeasurements();
 
 } // namespace bench

@@ -1,14 +1,19 @@
 // bench [--sizes N,M,...] [--data DIR] [--repeat R]
 // Makes (or reuses) generated databases with makedb from the program folder
-// and runs every measurement on each. Exit status 1 when a target was missed.
+// and runs every measurement on each, then the chain measurements on one
+// chain of sponsors. Exit status 1 when a target was missed, 2 for wrong
+// arguments or a database that could not be made.
 
 #include "Bench.h"
 
+#include "engine/Connection.h"
 #include "engine/Errors.h"
+#include "engine/Statement.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -16,30 +21,85 @@ namespace {
 
 const char *const kUsage = "Usage: bench [--sizes 10000,100000] [--data DIR] [--repeat 5]\n";
 
+/// Runs makedb from the program folder with `arguments`. Throws db::DataError.
+void makedb(const QString &folder, const QStringList &arguments)
+{
+    const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("makedb"));
+    if (!QFileInfo(program).isExecutable())
+        throw db::DataError(QStringLiteral("makedb not found next to bench: %1").arg(program));
+    QDir().mkpath(folder);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        throw db::DataError(QStringLiteral("makedb failed: %1").arg(arguments.join(u' ')));
+}
+
 /// The generated file for `customers`, made on first use. Throws db::DataError.
 bench::Database database(const QString &folder, int customers, QTextStream &out)
 {
-    bench::Database db{QDir(folder).filePath(QStringLiteral("customers-%1.mdb").arg(customers)), customers};
+    bench::Database db{QDir(folder).filePath(QStringLiteral("customers-%1.mdb").arg(customers)), customers, QString()};
     if (QFileInfo::exists(db.path)) {
         out << "database " << db.path << " (reused)\n";
         return db;
     }
-    const QString makedb = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("makedb"));
-    if (!QFileInfo(makedb).isExecutable())
-        throw db::DataError(QStringLiteral("makedb not found next to bench: %1").arg(makedb));
-    QDir().mkpath(folder);
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
     // Ten orders per customer give points across the whole tree.
-    process.start(makedb, {QStringLiteral("--generate"), QStringLiteral("--customers"), QString::number(customers),
-                           QStringLiteral("--orders"), QString::number(qint64(customers) * 10), QStringLiteral("--seed"),
-                           QStringLiteral("1"), db.path});
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        throw db::DataError(QStringLiteral("makedb failed for %1 customers").arg(customers));
+    makedb(folder, {QStringLiteral("--generate"), QStringLiteral("--customers"), QString::number(customers),
+                    QStringLiteral("--orders"), QString::number(qint64(customers) * 10), QStringLiteral("--seed"),
+                    QStringLiteral("1"), db.path});
     out << "database " << db.path << " (made in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s)\n";
     return db;
+}
+
+/// A chain of `generations` ordinary customers with 0.1 points each, each
+/// sponsoring the next, made on first use; its head is customer 1.
+/// Throws db::DataError.
+bench::Database chain(const QString &folder, int generations, QTextStream &out)
+{
+    bench::Database db{QDir(folder).filePath(QStringLiteral("chain-%1.mdb").arg(generations)), generations,
+                       QStringLiteral("1")};
+    if (QFileInfo::exists(db.path)) {
+        out << "database " << db.path << " (reused)\n";
+        return db;
+    }
+    const QString part = db.path + QStringLiteral(".part");
+    QFile::remove(part);
+    makedb(folder, {part});
+    {
+        db::Connection connection;
+        connection.openFile(part, false);
+        db::Transaction transaction(connection);
+        db::Statement insert(connection.handle(),
+                             QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
+                                            "values (:id, :sponsor, :name, 0.1)"));
+        for (int i = 1; i <= generations; ++i) {
+            insert.reset();
+            insert.bind(QStringLiteral(":id"), QString::number(i));
+            insert.bind(QStringLiteral(":sponsor"), i == 1 ? QVariant() : QVariant(QString::number(i - 1)));
+            insert.bind(QStringLiteral(":name"), QStringLiteral("Chain %1").arg(i));
+            insert.execute();
+        }
+        transaction.commit();
+    }
+    // Renamed when whole, so an interrupted run is not reused.
+    if (!QFile::rename(part, db.path))
+        throw db::DataError(QStringLiteral("cannot rename %1").arg(part));
+    out << "database " << db.path << " (made)\n";
+    return db;
+}
+
+bool runAll(const std::vector<bench::Measurement> &list, const bench::Database &db, int repeat, QTextStream &out)
+{
+    bool allMet = true;
+    for (const bench::Measurement &measurement : list) {
+        out << "- " << measurement.name << "\n";
+        allMet = measurement.run(db, repeat, out) && allMet;
+        out.flush();
+    }
+    return allMet;
 }
 
 } // namespace
@@ -62,8 +122,11 @@ int main(int argc, char *argv[])
             sizes.clear();
             for (const QString &part : arguments[++i].split(u',')) {
                 const int n = part.toInt(&ok);
-                if (!ok || n <= 0)
+                if (!ok || n <= 0) {
+                    err << "bench: a size is a number of customers above 0, not '" << part << "'\n";
+                    ok = false;
                     break;
+                }
                 sizes << n;
             }
         } else if (arg == u"--data" && hasValue) {
@@ -85,13 +148,12 @@ int main(int argc, char *argv[])
         for (const int customers : sizes) {
             out << "== " << customers << " customers\n";
             out.flush();
-            const bench::Database db = database(folder, customers, out);
-            for (const bench::Measurement &measurement : bench::measurements()) {
-                out << "- " << measurement.name << "\n";
-                allMet = measurement.run(db, repeat, out) && allMet;
-                out.flush();
-            }
+            allMet = runAll(bench::measurements(), database(folder, customers, out), repeat, out) && allMet;
         }
+        const int generations = 3000;
+        out << "== chain of " << generations << " generations\n";
+        out.flush();
+        allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, out) && allMet;
     } catch (const db::DataError &error) {
         out.flush();
         err << "bench: " << error.text() << "\n";
