@@ -29,6 +29,12 @@ using app_test::TestProgram;
 using testing_support::LocaleGuard;
 using testing_support::ProgramFolder;
 
+namespace {
+const QString &kControls = LocCatalogue::ControlsSection;
+const QString &kConsts = LocCatalogue::ConstsSection;
+const QString &kErrors = LocCatalogue::ErrorsSection;
+} // namespace
+
 // A window with one component of every kind the walk tells apart, created in
 // the order of its members.
 class TfrmProbe : public QDialog
@@ -143,11 +149,11 @@ void TestLocalizeWindow::componentKeys()
                                "frmProbe_grpOptions", "frmProbe_chbInside", "frmProbe_lblInGroup",
                                "frmProbe_tsFirst",  "frmProbe_tsSecond",  "frmProbe_lblScrolled",
                                "frmProbe_btnClose"};
-    QCOMPARE(catalogue.file().sections(), QStringList{LocCatalogue::ControlsSection});
-    QCOMPARE(catalogue.file().keys(LocCatalogue::ControlsSection), expected);
-    QCOMPARE(catalogue.file().readRawString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_tsSecond")),
+    QCOMPARE(catalogue.file().sections(), QStringList{kControls});
+    QCOMPARE(catalogue.file().keys(kControls), expected);
+    QCOMPARE(catalogue.file().readRawString(kControls, QStringLiteral("frmProbe_tsSecond")),
              QStringLiteral("'Second'"));
-    QCOMPARE(catalogue.file().readRawString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_actRun")),
+    QCOMPARE(catalogue.file().readRawString(kControls, QStringLiteral("frmProbe_actRun")),
              QStringLiteral("'Run'"));
     // The tab bar's scroll buttons really are there: the walk must pass them by.
     QVERIFY(probe.findChild<QToolButton *>(QStringLiteral("ScrollLeftButton")));
@@ -159,13 +165,13 @@ void TestLocalizeWindow::translatedFileWins()
     ProgramFolder folder;
     LocCatalogue catalogue(folder.file(LocCatalogue::FileName));
     IniFile &file = catalogue.file();
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_actRun"), QStringLiteral("'Los'"));
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("FRMPROBE_LBLSHOWN"), QStringLiteral(" Gezeigt "));
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_tsFirst"), QStringLiteral("' Erste '"));
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_grpOptions"), QString());
+    file.writeString(kControls, QStringLiteral("frmProbe_actRun"), QStringLiteral("'Los'"));
+    file.writeString(kControls, QStringLiteral("FRMPROBE_LBLSHOWN"), QStringLiteral(" Gezeigt "));
+    file.writeString(kControls, QStringLiteral("frmProbe_tsFirst"), QStringLiteral("' Erste '"));
+    file.writeString(kControls, QStringLiteral("frmProbe_grpOptions"), QString());
     // Keys for what the walk skips change nothing.
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_lblHidden"), QStringLiteral("'X'"));
-    file.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_btnBound"), QStringLiteral("'X'"));
+    file.writeString(kControls, QStringLiteral("frmProbe_lblHidden"), QStringLiteral("'X'"));
+    file.writeString(kControls, QStringLiteral("frmProbe_btnBound"), QStringLiteral("'X'"));
 
     TfrmProbe probe;
     LocalizeWindow(&probe, catalogue);
@@ -188,12 +194,12 @@ void TestLocalizeWindow::failedEntryRecordedUnderCaption()
     LocalizeWindow(&probe, catalogue);
 
     IniFile &file = catalogue.file();
-    QCOMPARE(file.sections(), (QStringList{LocCatalogue::ControlsSection, LocCatalogue::ErrorsSection}));
-    QCOMPARE(file.keys(LocCatalogue::ErrorsSection), QStringList{QStringLiteral("Caption")});
-    QVERIFY(!file.readString(LocCatalogue::ErrorsSection, QStringLiteral("Caption")).isEmpty());
+    QCOMPARE(file.sections(), (QStringList{kControls, kErrors}));
+    QCOMPARE(file.keys(kErrors), QStringList{QStringLiteral("Caption")});
+    QVERIFY(!file.readString(kErrors, QStringLiteral("Caption")).isEmpty());
     QCOMPARE(probe.findChild<QLabel *>(QStringLiteral("lbl\nBroken"))->text(), QStringLiteral("Broken"));
     // The walk goes on with the next components.
-    QVERIFY(file.hasKey(LocCatalogue::ControlsSection, QStringLiteral("frmProbe_btnClose")));
+    QVERIFY(file.hasKey(kControls, QStringLiteral("frmProbe_btnClose")));
 }
 
 void TestLocalizeWindow::windowKeys_data()
@@ -221,7 +227,7 @@ void TestLocalizeWindow::windowKeys()
     TestProgram program;
     program.start();
     IniFile loc(program.localizationPath());
-    const QStringList before = loc.keys(LocCatalogue::ControlsSection);
+    const QStringList before = loc.keys(kControls);
     LocCatalogue &catalogue = program.data().localization();
     std::unique_ptr<QWidget> created;
     if (window == u"About")
@@ -233,17 +239,17 @@ void TestLocalizeWindow::windowKeys()
     else
         created = std::make_unique<TfrmProgress2>(catalogue);
 
-    const QStringList after = loc.keys(LocCatalogue::ControlsSection);
+    const QStringList after = loc.keys(kControls);
     QCOMPARE(after.mid(0, before.size()), before);
     QCOMPARE(after.mid(before.size()), keys);
-    QVERIFY(!loc.sections().contains(LocCatalogue::ErrorsSection));
+    QVERIFY(!loc.sections().contains(kErrors));
 }
 
 void TestLocalizeWindow::laterWindowsTakeEditedTexts()
 {
     TestProgram program;
     program.start();
-    QVERIFY(IniFile(program.localizationPath()).hasKey(LocCatalogue::ControlsSection, QStringLiteral("frmMenu_btnOrders")));
+    QVERIFY(IniFile(program.localizationPath()).hasKey(kControls, QStringLiteral("frmMenu_btnOrders")));
     {
         TfrmSettings first(program.data());
         QCOMPARE(first.findChild<QCheckBox *>(QStringLiteral("ShowHints"))->text(), QStringLiteral("Show Hints"));
@@ -251,10 +257,10 @@ void TestLocalizeWindow::laterWindowsTakeEditedTexts()
 
     // A translator edits the file while the program runs.
     IniFile loc(program.localizationPath());
-    loc.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmSettings_ShowHints"), QStringLiteral("'Hinweise'"));
-    loc.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmMenu_btnOrders"), QStringLiteral("'Auftraege'"));
-    loc.writeString(LocCatalogue::ControlsSection, QStringLiteral("frmAbout_lblVersion"), QStringLiteral("'Version 2.12'"));
-    loc.writeString(LocCatalogue::ConstsSection, QStringLiteral("lCatalogDate"), QStringLiteral("' Katalog '"));
+    loc.writeString(kControls, QStringLiteral("frmSettings_ShowHints"), QStringLiteral("'Hinweise'"));
+    loc.writeString(kControls, QStringLiteral("frmMenu_btnOrders"), QStringLiteral("'Auftraege'"));
+    loc.writeString(kControls, QStringLiteral("frmAbout_lblVersion"), QStringLiteral("'Version 2.12'"));
+    loc.writeString(kConsts, QStringLiteral("lCatalogDate"), QStringLiteral("' Katalog '"));
 
     TfrmSettings second(program.data());
     QCOMPARE(second.findChild<QCheckBox *>(QStringLiteral("ShowHints"))->text(), QStringLiteral("Hinweise"));
@@ -275,13 +281,13 @@ void TestLocalizeWindow::firstStartFillsTheFile()
     TestProgram program;
     program.start();
     IniFile loc(program.localizationPath());
-    QCOMPARE(loc.sections(), (QStringList{LocCatalogue::ControlsSection, LocCatalogue::ConstsSection}));
+    QCOMPARE(loc.sections(), (QStringList{kControls, kConsts}));
 
     // Controls: the data module's fields, then the main window's commands
     // (the hidden bar customizing excepted), then the start menu's buttons.
-    const QStringList controls = loc.keys(LocCatalogue::ControlsSection);
+    const QStringList controls = loc.keys(kControls);
     QCOMPARE(controls.first(), QStringLiteral("Data_qOrdersid"));
-    QCOMPARE(loc.readRawString(LocCatalogue::ControlsSection, QStringLiteral("Data_qOrdersid")), QStringLiteral("'Order ID'"));
+    QCOMPARE(loc.readRawString(kControls, QStringLiteral("Data_qOrdersid")), QStringLiteral("'Order ID'"));
     qsizetype firstMain = 0;
     while (firstMain < controls.size() && controls[firstMain].startsWith(u"Data_"))
         ++firstMain;
@@ -294,8 +300,8 @@ void TestLocalizeWindow::firstStartFillsTheFile()
     const QStringList menu{"frmMenu_btnOrders",  "frmMenu_btnProducts", "frmMenu_btnCustomers",
                            "frmMenu_btnReport",  "frmMenu_btnNewOrder", "frmMenu_btnNewRefuse"};
     QCOMPARE(controls.mid(firstMain), commands + menu);
-    QCOMPARE(loc.readRawString(LocCatalogue::ControlsSection, QStringLiteral("frmMain_actAbout")), QStringLiteral("'About ...'"));
-    QCOMPARE(loc.readRawString(LocCatalogue::ControlsSection, QStringLiteral("frmMenu_btnNewRefuse")), QStringLiteral("'New Refusal'"));
+    QCOMPARE(loc.readRawString(kControls, QStringLiteral("frmMain_actAbout")), QStringLiteral("'About ...'"));
+    QCOMPARE(loc.readRawString(kControls, QStringLiteral("frmMenu_btnNewRefuse")), QStringLiteral("'New Refusal'"));
 
     // Consts: the message table in its order, then the six menu titles.
     QStringList consts;
@@ -304,8 +310,8 @@ void TestLocalizeWindow::firstStartFillsTheFile()
     QCOMPARE(consts.size(), 75);
     for (int i = 0; i < 6; ++i)
         consts << QStringLiteral("MenuItems%1").arg(i);
-    QCOMPARE(loc.keys(LocCatalogue::ConstsSection), consts);
-    QCOMPARE(loc.readRawString(LocCatalogue::ConstsSection, QStringLiteral("MenuItems2")), QStringLiteral("'A&ctions'"));
+    QCOMPARE(loc.keys(kConsts), consts);
+    QCOMPARE(loc.readRawString(kConsts, QStringLiteral("MenuItems2")), QStringLiteral("'A&ctions'"));
 }
 
 QTEST_MAIN(TestLocalizeWindow)

@@ -170,7 +170,8 @@ void TestStartMenu::buttonsRunCommandsEvenWhenDisabled()
     // Disconnected with the journal closed, every one of these is disabled.
     app_test::waitForIdle();
     QStringList ran;
-    for (const char *each : {"actOrders", "actProduct", "actCustomer", "actRepProduct", "actInsert", "actInsertRefusal"}) {
+    for (const char *each :
+         {"actOrders", "actProduct", "actCustomer", "actRepProduct", "actInsert", "actInsertRefusal"}) {
         QAction *command = program.command(QLatin1String(each));
         QVERIFY2(!command->isEnabled(), each);
         // The command itself is the activating command.
