@@ -68,7 +68,7 @@ TfrmMenu::TfrmMenu(TfrmMain &mainWindow)
     m_subWindow->setWindowTitle(QString());
     m_subWindow->setFixedSize(m_subWindow->sizeHint());
     m_subWindow->installEventFilter(this);
-    m_area->installEventFilter(this);
+    m_area->viewport()->installEventFilter(this);
     centre();
 }
 
@@ -101,9 +101,11 @@ bool TfrmMenu::eventFilter(QObject *watched, QEvent *event)
         }
         if (event->type() == QEvent::Move && !m_centring && m_subWindow->isVisible())
             m_placedByUser = true;
-    } else if (watched == m_area && event->type() == QEvent::Resize && !m_placedByUser) {
+    } else if (watched == m_area->viewport() && event->type() == QEvent::Resize && !m_placedByUser) {
         // The client area gets its final size only once the main window is
         // shown maximized; the menu stays centred until the user moves it.
+        // The viewport is watched, not the area: when the area hears of its
+        // new size the viewport still has the old one.
         centre();
     }
     return QWidget::eventFilter(watched, event);

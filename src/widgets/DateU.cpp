@@ -12,7 +12,8 @@ TfrmDate::TfrmDate(LocCatalogue &catalogue, QWidget *parent) : QDialog(parent), 
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
     // The window's own caption is not part of the walk; the buttons are.
     LocalizeWindow(this, catalogue);
-    // The calendar needs a little more than its design size in this toolkit.
+    // Single-letter day names let the month fit the design width; a desktop
+    // font too large even for them widens the dialog rather than clip it.
     setFixedSize(std::max(207, ui->MonthCalendar->sizeHint().width()), 200);
     ui->MonthCalendar->setSelectedDate(QDate::currentDate());
 }

@@ -84,6 +84,17 @@ public:
 
     void children(QObject *parent)
     {
+        // Qt restacks the pages of a stacked widget (a tab widget's pages)
+        // among its children as they are added and shown; their index order
+        // is the order they were created in.
+        if (auto *stack = qobject_cast<QStackedWidget *>(parent)) {
+            for (int i = 0; i < stack->count(); ++i)
+                component(stack->widget(i));
+            for (QObject *child : parent->children())
+                if (!child->isWidgetType() || stack->indexOf(static_cast<QWidget *>(child)) < 0)
+                    component(child);
+            return;
+        }
         for (QObject *child : parent->children())
             component(child);
     }
