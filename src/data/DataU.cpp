@@ -82,7 +82,14 @@ QString TData::databasePath() const
 
 void TData::connect()
 {
-    ADOConnection.open();
+    try {
+        ADOConnection.open();
+    } catch (...) {
+        // The engine has closed the file again; no catalogue is current then.
+        if (!ADOConnection.isConnected())
+            setCurrentCatalogDate(QVariant());
+        throw;
+    }
 }
 
 void TData::disconnect()

@@ -123,6 +123,38 @@ TEST_F(DataModuleTest, CurrentCatalogue_LatestOnOrBeforeConnecting_ClearedOnDisc
     EXPECT_DOUBLE_EQ(d.qProduct->field("price")->asFloat(), 10.0);
 }
 
+TEST_F(DataModuleTest, Connect_ToAFileTheCatalogueQueryCannotRead_StaysDisconnected)
+{
+    // All four tables, but a product table without catalogue dates: the file
+    // opens and the current catalogue cannot be found.
+    {
+        db::Connection maker;
+        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.execute("create table customer (id text); create table orders (id integer);"
+                      "create table ordered (id_orders integer); create table product (id text)");
+    }
+    TData &d = create();
+    EXPECT_THROW(d.connect(), db::DataError);
+    EXPECT_FALSE(d.isConnected());
+    EXPECT_FALSE(d.qChCurCat->isActive());
+    EXPECT_FALSE(d.currentCatalogDate().isValid());
+    EXPECT_THROW(d.qOrders->open(), db::DataError);
+}
+
+TEST_F(DataModuleTest, Connect_ToAFileWithoutTheProductTables_FailsWithTheEngineText)
+{
+    {
+        db::Connection maker;
+        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.execute("create table customer (id text primary key, sname text)");
+    }
+    TData &d = create("[SrvSettings]\r\nConnectOnStart=1\r\n");
+    EXPECT_FALSE(d.isConnected());
+    ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_TRUE(port.errors[0].contains("Unrecognized database format")) << port.errors[0].toStdString();
+    EXPECT_TRUE(port.errors[0].contains("product")) << port.errors[0].toStdString();
+}
+
 TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUser)
 {
     TData &d = connected();

@@ -41,9 +41,10 @@ public:
     /// Hooks run around connect and disconnect (the data module's rules).
     std::function<void()> beforeConnect, afterConnect, beforeDisconnect, afterDisconnect;
 
-    /// Opens the file. Does nothing while connected. Throws DataError with the
-    /// engine's text when the file is missing, locked or not a database; the
-    /// connection then stays closed.
+    /// Opens the file, then runs afterConnect. Does nothing while connected.
+    /// Throws DataError with the engine's text when the file is missing, locked,
+    /// not a database or lacks one of the program's tables, and passes on what
+    /// afterConnect throws; the connection and its datasets are then closed.
     void open();
     /// Closes every dataset on the connection, then the file. No-op when closed.
     void close();
@@ -70,6 +71,8 @@ public:
     void detach(ConnectionClient *client);
 
 private:
+    void checkTables(const QString &path);
+    void closeClients(bool quietly);
     void closeHandle();
 
     sqlite3 *m_handle = nullptr;

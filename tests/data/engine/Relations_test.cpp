@@ -302,6 +302,42 @@ TEST_F(RelationsTest, Connect_FailsOnMissingOrForeignFile)
     other.setDataSource(empty.fileName());
     EXPECT_THROW(other.open(), DataError);
     EXPECT_FALSE(other.isConnected());
+
+    // A file with only some of the program's tables is not one of ours either.
+    const QString partial = folder.file("partial.mdb");
+    {
+        Connection maker;
+        maker.openFile(partial, true);
+        maker.execute("create table customer (id text primary key, sname text); create table orders (id integer)");
+    }
+    other.setDataSource(partial);
+    try {
+        other.open();
+        ADD_FAILURE() << "connected to a file without the product tables";
+    } catch (const DataError &error) {
+        EXPECT_TRUE(error.text().contains("ordered, product")) << error.text().toStdString();
+    }
+    EXPECT_FALSE(other.isConnected());
+}
+
+TEST_F(RelationsTest, Connect_FailingAfterConnectHook_LeavesConnectionAndDatasetsClosed)
+{
+    connection.close();
+    products->setSql("select * from product");
+    connection.afterConnect = [this] {
+        products->open();
+        throw DataError("no catalogue");
+    };
+    EXPECT_THROW(connection.open(), DataError);
+    EXPECT_FALSE(connection.isConnected());
+    EXPECT_FALSE(products->isActive());
+    EXPECT_EQ(connection.handle(), nullptr);
+
+    // Nothing is left half-open: the next connect starts afresh.
+    connection.afterConnect = nullptr;
+    connection.open();
+    EXPECT_TRUE(connection.isConnected());
+    EXPECT_EQ(scalar("select count(*) from customer").toInt(), 2);
 }
 
 } // namespace
