@@ -196,6 +196,18 @@ TEST_F(OrderRulesTest, FailedPointsUpdate_UndoesTheHeaderStoreAndKeepsItInEditin
     EXPECT_EQ(drift(), 0.0);
 }
 
+TEST_F(OrderRulesTest, DeletingAHeaderAlreadyGone_RaisesAndLeavesThePoints)
+{
+    const int order = storeOrder("C", 100, 10);
+    exec("delete from orders where id = " + QString::number(order));
+    exec("update customer set totalpoints = 0 where id = 'C'");
+    ASSERT_TRUE(data->qOrders->locate("id", order));
+    EXPECT_THROW(data->qOrders->remove(), db::DataError);
+    EXPECT_EQ(points("C"), 0.0);
+    EXPECT_EQ(drift(), 0.0);
+    EXPECT_EQ(journal.totals.value("edSum"), "100");
+}
+
 TEST_F(OrderRulesTest, LongRandomSequence_TotalsAlwaysEqualTheSumOfOrders)
 {
     exec("create trigger sometimes_refuse before update of totalpoints on customer "

@@ -757,7 +757,10 @@ void Dataset::remove()
                                                          .arg(m_updateTable, where.join(QStringLiteral(" and "))));
         for (int i = 0; i < keyValues.size(); ++i)
             statement.bind(i + 1, keyValues[i]);
-        statement.execute();
+        // A row already gone from the file must not count as deleted: the
+        // rules run below would move its points a second time.
+        if (statement.execute() == 0)
+            throw DataError(QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it was last read."));
         if (whileDeleting)
             whileDeleting(*this);
         transaction.commit();

@@ -206,6 +206,27 @@ TEST_F(DatasetTest, Remove_OnNewRowOnlyCancels_EditsDroppedBeforeDelete)
     EXPECT_EQ(ds->field("id")->asString(), "2");
 }
 
+TEST_F(DatasetTest, Remove_RowGoneFromTheFile_RaisesAndUndoesTheDeletingRule)
+{
+    auto ds = customers();
+    ds->whileDeleting = [this](Dataset &) { exec("update customer set totalpoints = totalpoints + 5 where id = '2'"); };
+    bool afterDelete = false;
+    ds->afterDelete = [&](Dataset &) { afterDelete = true; };
+    ds->open();
+    exec("delete from customer where id = '1'");
+    try {
+        ds->remove();
+        ADD_FAILURE() << "a row no longer in the file was reported deleted";
+    } catch (const DataError &error) {
+        EXPECT_TRUE(error.text().startsWith("Row cannot be located for deleting.")) << error.text().toStdString();
+    }
+    EXPECT_FALSE(afterDelete);
+    EXPECT_EQ(scalar("select totalpoints from customer where id = '2'").toDouble(), 20.0);
+    EXPECT_EQ(connection.transactionDepth(), 0);
+    EXPECT_EQ(ds->recordCount(), 3);
+    EXPECT_EQ(ds->field("id")->asString(), "1");
+}
+
 TEST_F(DatasetTest, Insert_WritesOnlyAssignedColumns_DatabaseDefaultsApply)
 {
     auto ds = customers();
