@@ -208,6 +208,27 @@ TEST_F(OrderRulesTest, DeletingAHeaderAlreadyGone_RaisesAndLeavesThePoints)
     EXPECT_EQ(journal.totals.value("edSum"), "100");
 }
 
+TEST_F(OrderRulesTest, CustomerListOpenDuringOrders_StalePointsEditRefused)
+{
+    // The chooser list stays open as the journal's lookup source while
+    // storing orders moves the customer's points by statements.
+    storeOrder("C", 100, 10);
+    Dataset &list = *data->qCustomer;
+    ASSERT_TRUE(list.isActive());
+    ASSERT_TRUE(list.locate("id", QStringLiteral("C")));
+    EXPECT_EQ(list.field("totalpoints")->asFloat(), 0.0);
+    port.expectCustomerDialog([](db::DataSource &source) {
+        source.dataset()->field("totalpoints")->setValue(5);
+        return true;
+    });
+    list.edit();
+    ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_TRUE(port.errors[0].startsWith("Row cannot be located for updating.")) << port.errors[0].toStdString();
+    list.cancel();
+    EXPECT_EQ(points("C"), 10.0);
+    EXPECT_EQ(drift(), 0.0);
+}
+
 TEST_F(OrderRulesTest, LongRandomSequence_TotalsAlwaysEqualTheSumOfOrders)
 {
     exec("create trigger sometimes_refuse before update of totalpoints on customer "

@@ -173,6 +173,8 @@ private:
     void rebuildVisible(bool keepCurrent);
     void setCurrent(int index, bool bof, bool eof);
     void writeRow();
+    QString storedEquals(const Field *field, const QVariant &value, QVariantList &arguments) const;
+    Row storedRow();
     void restoreEditedRow();
     void applyMasterParams();
     void masterChanged(bool force);
