@@ -132,6 +132,7 @@ private:
     void bindLookupCounter(db::Dataset *dataset);
     void lookupUserOpening(db::Dataset &dataset);
     void lookupUserClosed(db::Dataset &dataset);
+    void releaseLookupSource(db::Dataset *source);
     void bindCustomerRules();
     void qCustomer2AfterInsert(db::Dataset &dataset);
     void qCustomer2AfterEdit(db::Dataset &dataset);

@@ -178,6 +178,38 @@ TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUse
     EXPECT_FALSE(d.qCustomer->isActive());
 }
 
+TEST_F(DataModuleTest, LookupCounter_UserThatFailsToOpen_GivesItsUsesBack)
+{
+    TData &d = connected();
+    // The journal's own statement fails after its lookup source was opened.
+    exec("alter table orders rename to orders_away");
+    EXPECT_THROW(d.qOrders->open(), db::DataError);
+    EXPECT_FALSE(d.qOrders->isActive());
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 0);
+    EXPECT_FALSE(d.qCustomer->isActive());
+
+    exec("alter table orders_away rename to orders");
+    d.qOrders->open();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 1);
+    d.qOrders->close();
+    EXPECT_FALSE(d.qCustomer->isActive());
+
+    // A source that cannot open stops its user before anything is counted.
+    exec("alter table product rename to product_away");
+    d.qOrders->open();
+    d.qOrders->locate("id", 1);
+    EXPECT_THROW(d.qOrder->open(), db::DataError);
+    EXPECT_EQ(d.lookupUseCount(d.qAllProducts), 0);
+    exec("alter table product_away rename to product");
+
+    // Disconnecting leaves no count behind.
+    d.disconnect();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 0);
+    d.connect();
+    d.qOrders->open();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 1);
+}
+
 TEST_F(DataModuleTest, Queries_OnEmptyTables)
 {
     TData &d = connected();

@@ -152,10 +152,24 @@ void Dataset::open()
     if (isActive())
         return;
     run(beforeOpen, *this);
-    if (!m_connection || !m_connection->isConnected())
-        throw DataError(QStringLiteral("%1: Connection is closed").arg(m_name));
-    applyMasterParams();
-    loadRows();
+    try {
+        if (!m_connection || !m_connection->isConnected())
+            throw DataError(QStringLiteral("%1: Connection is closed").arg(m_name));
+        applyMasterParams();
+        loadRows();
+    } catch (...) {
+        m_rows.clear();
+        clearDefaultFields();
+        // What before-open took (lookup sources counted open) is given back;
+        // the failure to report is the one that stopped the open.
+        if (openFailed) {
+            try {
+                openFailed(*this);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
     m_state = DatasetState::Browse;
     rebuildVisible(false);
     notifyState();

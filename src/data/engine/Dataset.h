@@ -148,6 +148,9 @@ public:
     /// deletes it (after the delete): a failure there undoes the write and
     /// the row keeps its state, so the two happen together or not at all.
     Handler whileStoring, whileDeleting;
+    /// Run when an open fails after before-open ran (the dataset stays
+    /// closed, so after-close will not run): undoes what before-open did.
+    Handler openFailed;
     Handler onCalcFields;
     PostErrorHandler onPostError;
     // Engine internals used by Field.

@@ -60,6 +60,37 @@ TEST_F(DatasetTest, Events_FullCycle_RunInClassicOrder)
     EXPECT_EQ(scalar("select count(*) from customer").toInt(), 2);
 }
 
+TEST_F(DatasetTest, Events_FailedOpen_RunsOpenFailedInsteadOfAfterOpen)
+{
+    Dataset ds(&connection, "qBroken");
+    ds.setSql("select * from customer where nosuchcolumn = 1");
+    QStringList log;
+    ds.beforeOpen = [&](Dataset &) { log << "beforeOpen"; };
+    ds.afterOpen = [&](Dataset &) { log << "afterOpen"; };
+    ds.openFailed = [&](Dataset &) {
+        log << "openFailed";
+        throw DataError("second failure");
+    };
+    try {
+        ds.open();
+        ADD_FAILURE() << "opened";
+    } catch (const DataError &error) {
+        EXPECT_TRUE(error.text().contains("nosuchcolumn")) << error.text().toStdString();
+    }
+    EXPECT_EQ(log, QStringList({"beforeOpen", "openFailed"}));
+    EXPECT_FALSE(ds.isActive());
+    EXPECT_EQ(ds.fieldCount(), 0);
+
+    // Closed by the connection before opening: the same path.
+    log.clear();
+    auto other = customers();
+    other->beforeOpen = ds.beforeOpen;
+    other->openFailed = [&](Dataset &) { log << "openFailed"; };
+    connection.close();
+    EXPECT_THROW(other->open(), DataError);
+    EXPECT_EQ(log, QStringList({"beforeOpen", "openFailed"}));
+}
+
 TEST_F(DatasetTest, NoOps_PostCancelInBrowseAndEditWhileEditing_RaiseNoEvents)
 {
     auto ds = customers();
