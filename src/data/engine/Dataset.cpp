@@ -417,8 +417,14 @@ void Dataset::moveTo(int index)
     requireActive();
     if (index < 0 || index >= int(m_visible.size()) || index == m_current)
         return;
+    // Dropping an untouched new row shifts the rows below it: the target is
+    // the row, not the position.
+    const int target = m_visible[size_t(index)];
     checkBrowseMode();
-    if (index >= int(m_visible.size())) // the posted or cancelled row may have gone
+    const auto it = std::find(m_visible.begin(), m_visible.end(), target);
+    if (it != m_visible.end())
+        index = int(it - m_visible.begin());
+    else if (index >= int(m_visible.size()))
         index = int(m_visible.size()) - 1;
     setCurrent(index, false, false);
 }

@@ -183,6 +183,30 @@ TEST_F(DatasetTest, MovingTheCursor_PostsModifiedRowAndDropsUntouchedNewRow)
     EXPECT_EQ(ds->recordCount(), 3);
 }
 
+TEST_F(DatasetTest, MoveTo_AfterANewRow_LandsOnTheChosenRowWhetherDroppedOrStored)
+{
+    auto ds = customers();
+    ds->open();
+    ds->moveTo(1);
+    ds->insert(); // shown above "2": 1, new, 2, 3
+    ASSERT_EQ(ds->currentIndex(), 1);
+    ds->moveTo(2);
+    EXPECT_EQ(ds->recordCount(), 3);
+    EXPECT_EQ(ds->field("id")->asString(), "2");
+    EXPECT_EQ(ds->currentIndex(), 1);
+
+    ds->insert();
+    ds->field("id")->setValue(QStringLiteral("15"));
+    ds->field("sname")->setValue(QStringLiteral("Kept"));
+    ds->moveTo(3);
+    EXPECT_EQ(ds->recordCount(), 4);
+    EXPECT_EQ(ds->field("id")->asString(), "3");
+    ds->moveTo(0);
+    ds->insert();
+    ds->moveTo(1);
+    EXPECT_EQ(ds->field("id")->asString(), "1");
+}
+
 TEST_F(DatasetTest, Snapshot_OtherWritesInvisibleUntilRequery)
 {
     auto ds = customers();
