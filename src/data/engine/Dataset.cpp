@@ -591,6 +591,8 @@ void Dataset::setFieldValue(Field *field, const QVariant &value)
     m_rows[size_t(row)][size_t(field->bufferIndex())] = value;
     m_assigned[size_t(field->bufferIndex())] = true;
     m_modified = true;
+    // Lookups into this dataset see the row as it is now (a key may have changed).
+    invalidateIndexes();
     calculateRow(row);
     if (!controlsDisabled())
         emit fieldChanged(field);
@@ -805,6 +807,7 @@ void Dataset::restoreEditedRow()
     m_savedRow.clear();
     m_modified = false;
     m_state = DatasetState::Browse;
+    invalidateIndexes();
 }
 
 void Dataset::cancel()

@@ -181,7 +181,11 @@ private:
     void restoreEditedRow();
     void applyMasterParams();
     void masterChanged(bool force);
-    void invalidateIndexes() { m_lookupIndexes.clear(); }
+    void invalidateIndexes()
+    {
+        if (!m_lookupIndexes.isEmpty())
+            m_lookupIndexes.clear();
+    }
     void notifyRowSet();
     void notifyCurrent();
     void notifyState();

@@ -92,6 +92,31 @@ TEST_F(RelationsTest, Lookup_SeesPostedChangesOfItsSource)
     EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap bar");
 }
 
+TEST_F(RelationsTest, Lookup_FollowsAKeyEditedInItsSourceAndCancelled)
+{
+    products->open();
+    orders->open();
+    lines->open();
+    ASSERT_TRUE(products->locate({"id", "dateprice"}, {QStringLiteral("BBB-02"), QStringLiteral("2007-03-01 00:00:00.000")}));
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+
+    products->edit();
+    products->field("id")->setValue(QStringLiteral("CCC-03"));
+    EXPECT_TRUE(lines->valueAt(1, lines->field("ProductName")).isNull());
+    products->cancel();
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+
+    // A new row typed and dropped leaves the look-ups as they were.
+    products->append();
+    products->field("id")->setValue(QStringLiteral("BBB-02"));
+    products->field("dateprice")->setValue(QStringLiteral("2007-03-01 00:00:00.000"));
+    products->field("name")->setValue(QStringLiteral("Draft"));
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+    products->cancel();
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+    EXPECT_EQ(lines->valueAt(0, lines->field("ProductName")).toString(), "Cream");
+}
+
 TEST_F(RelationsTest, Detail_FollowsMasterRowAndNewHeader)
 {
     orders->open();
