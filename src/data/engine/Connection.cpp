@@ -168,10 +168,21 @@ void Connection::closeHandle()
     m_handle = nullptr;
 }
 
+bool Connection::lostTransaction()
+{
+    // SQLite ends a transaction by itself on some failures (a full disk, a
+    // busy file, a trigger's raise(rollback)); our depth must follow it.
+    if (m_depth == 0 || !sqlite3_get_autocommit(m_handle))
+        return false;
+    m_depth = 0;
+    return true;
+}
+
 void Connection::begin()
 {
     if (!isConnected())
         throw DataError(QStringLiteral("Connection is closed"));
+    lostTransaction();
     execute(m_depth == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT quorvel_%1").arg(m_depth));
     ++m_depth;
 }
@@ -180,6 +191,8 @@ void Connection::commit()
 {
     if (m_depth == 0)
         throw DataError(QStringLiteral("No transaction is active"));
+    if (lostTransaction())
+        throw DataError(QStringLiteral("The transaction was rolled back by the database; nothing was stored"));
     execute(m_depth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE quorvel_%1").arg(m_depth - 1));
     --m_depth;
 }
@@ -188,6 +201,8 @@ void Connection::rollback()
 {
     if (m_depth == 0)
         throw DataError(QStringLiteral("No transaction is active"));
+    if (lostTransaction())
+        return; // already undone
     --m_depth;
     if (m_depth == 0)
         execute(QStringLiteral("ROLLBACK"));

@@ -55,7 +55,9 @@ public:
     void openFile(const QString &path, bool create);
 
     /// Transactions nest: an inner begin is a savepoint whose commit or
-    /// rollback leaves the outer transaction running.
+    /// rollback leaves the outer transaction running. A transaction the
+    /// database rolled back by itself is over: the next begin starts afresh,
+    /// a commit of it throws DataError, a rollback of it does nothing.
     void begin();
     void commit();
     void rollback();
@@ -71,6 +73,7 @@ public:
     void detach(ConnectionClient *client);
 
 private:
+    bool lostTransaction();
     void checkTables(const QString &path);
     void closeClients(bool quietly);
     void closeHandle();

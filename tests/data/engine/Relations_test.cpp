@@ -4,6 +4,8 @@
 
 #include "engine/Command.h"
 
+#include <sqlite3.h>
+
 using namespace db;
 
 namespace {
@@ -265,6 +267,33 @@ TEST_F(RelationsTest, NestedTransaction_RollbackKeepsOuterRunning)
         exec("delete from customer");
     }
     EXPECT_EQ(scalar("select count(*) from customer").toInt(), 2);
+}
+
+TEST_F(RelationsTest, TransactionRolledBackByTheDatabase_NextBeginStartsAfresh)
+{
+    exec("create trigger refuse_all before update of sname on customer begin select raise(rollback, 'gone'); end");
+    {
+        Transaction outer(connection);
+        exec("update customer set totalpoints = 5 where id = '1'");
+        EXPECT_THROW(exec("update customer set sname = 'x' where id = '2'"), DataError);
+        // The work of the outer transaction is gone: it must not be stored
+        // as if nothing had happened.
+        EXPECT_THROW(outer.commit(), DataError);
+        EXPECT_EQ(connection.transactionDepth(), 0);
+    }
+    EXPECT_EQ(scalar("select totalpoints from customer where id = '1'").toDouble(), 0.0);
+
+    Transaction lost(connection);
+    EXPECT_THROW(exec("update customer set sname = 'x' where id = '2'"), DataError);
+    {
+        Transaction next(connection);
+        EXPECT_EQ(connection.transactionDepth(), 1);
+        exec("update customer set totalpoints = 7 where id = '2'");
+        next.commit();
+    }
+    EXPECT_EQ(connection.transactionDepth(), 0);
+    EXPECT_EQ(scalar("select totalpoints from customer where id = '2'").toDouble(), 7.0);
+    EXPECT_TRUE(sqlite3_get_autocommit(connection.handle()));
 }
 
 TEST_F(RelationsTest, MoneyRoundedAfterIncrementStatements)
