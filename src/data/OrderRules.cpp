@@ -249,7 +249,9 @@ void TData::qOrderBeforeInsert(Dataset &)
 
 void TData::qOrderAfterInsert(Dataset &dataset)
 {
-    if (qOrders->field(kId)->isNull()) {
+    // A header still being inserted has no number yet, even when a store that
+    // failed gave it one: lines under it would belong to no stored order.
+    if (qOrders->state() == db::DatasetState::Insert || qOrders->field(kId)->isNull()) {
         m_port.showInformation(QStringLiteral("Appending Order Error"));
         dataset.cancel();
         return;

@@ -404,6 +404,25 @@ TEST_F(OrderLinesTest, NoCustomerChosenTwice_AppendingOrderErrorAndNoLine)
     EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
 }
 
+TEST_F(OrderLinesTest, HeaderWhoseStoreFailed_AppendingOrderErrorAndNoLine)
+{
+    exec("create trigger refuse_orders before insert on orders begin select raise(abort, 'disk full'); end");
+    choose("C");
+    data->qOrders->append();
+    EXPECT_THROW(data->qOrder->append(), db::DataError);
+    ASSERT_EQ(data->qOrders->state(), db::DatasetState::Insert);
+    ASSERT_FALSE(data->qOrders->field("id")->isNull()); // numbered by the failed store
+
+    // The customer is cleared and the chooser cancelled: nothing stores the header.
+    data->qOrders->field("id_customer")->setValue(QStringLiteral(""));
+    choose(QString());
+    data->qOrder->append();
+    EXPECT_EQ(port.information, QStringList({"Appending Order Error"}));
+    EXPECT_EQ(data->qOrder->state(), db::DatasetState::Browse);
+    EXPECT_TRUE(data->qOrder->isEmpty());
+    EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
+}
+
 TEST_F(OrderLinesTest, LineValues_SignFromTheHeaderAndZeroForUnknownProducts)
 {
     data->RefusalMode = true;
