@@ -19,11 +19,6 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     : QObject(parent), m_programPath(QFileInfo(programPath).absoluteFilePath()), m_port(port)
 {
     setObjectName(kOwner);
-    // Every date-time read is a local time, converted through the C library,
-    // which re-reads the zone file on each conversion unless TZ names it:
-    // opening a journal of a million orders took seconds longer without this.
-    if (qEnvironmentVariableIsEmpty("TZ"))
-        qputenv("TZ", ":/etc/localtime");
     m_programFolder = QFileInfo(m_programPath).absolutePath();
     if (!m_programFolder.endsWith(u'/'))
         m_programFolder += u'/';

@@ -71,7 +71,7 @@ void TData::qOrdersAfterInsert(Dataset &dataset)
     OldTotalSum = 0;
     OldTotalPoints = 0;
     OldCustomerId.clear();
-    dataset.field(kOrdersDate)->setValue(QDateTime(clock().date(), QTime(0, 0)));
+    dataset.field(kOrdersDate)->setValue(db::wallClock(clock().date()));
     dataset.field(kRefusal)->setValue(RefusalMode);
     dataset.field(kTotalSum)->setValue(0.0);
     dataset.field(kTotalPoints)->setValue(0.0);

@@ -16,7 +16,7 @@ namespace {
 
 QDateTime day(int year, int month, int dayOfMonth)
 {
-    return QDateTime(QDate(year, month, dayOfMonth), QTime(0, 0));
+    return db::wallClock(QDate(year, month, dayOfMonth));
 }
 
 class DataModuleTest : public ::testing::Test
@@ -153,6 +153,27 @@ TEST_F(DataModuleTest, Connect_ToAFileWithoutTheProductTables_FailsWithTheEngine
     ASSERT_EQ(port.errors.size(), 1);
     EXPECT_TRUE(port.errors[0].contains("Unrecognized database format")) << port.errors[0].toStdString();
     EXPECT_TRUE(port.errors[0].contains("product")) << port.errors[0].toStdString();
+}
+
+TEST_F(DataModuleTest, CurrentCatalogue_DatedOnADayWithoutLocalMidnight)
+{
+    testing_support::ZoneGuard zone("America/Santiago");
+    if (!zone.active())
+        GTEST_SKIP() << "no America/Santiago zone on this machine";
+    folder.createDatabase();
+    TData &d = create();
+    // Chile moved its clocks from 00:00 to 01:00 on 3 September 2023.
+    d.clock = [] { return db::wallClock(QDate(2023, 9, 3), QTime(10, 0)); };
+    d.connect();
+    exec("insert into product values ('AAA-01', 'Cream', '2023-09-03 00:00:00.000', 10, 3),"
+         "('AAA-01', 'Cream', '2023-08-01 00:00:00.000', 9, 3)");
+    d.disconnect();
+    d.connect();
+    EXPECT_EQ(d.currentCatalogDate().toDateTime(), day(2023, 9, 3));
+    d.qProduct->open();
+    ASSERT_EQ(d.qProduct->recordCount(), 1);
+    EXPECT_DOUBLE_EQ(d.qProduct->field("price")->asFloat(), 10.0);
+    EXPECT_EQ(d.qProduct->field("dateprice")->asDateTime(), day(2023, 9, 3));
 }
 
 TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUser)

@@ -7,6 +7,7 @@
 #include "ScriptedUserPort.h"
 #include "TestSupport.h"
 #include "engine/Statement.h"
+#include "engine/Storage.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST_F(OrderRulesTest, NewHeader_DefaultsAndChosenCustomer)
     choose("D");
     data->qOrders->append();
     Dataset &h = *data->qOrders;
-    EXPECT_EQ(h.field("ordersdate")->asDateTime(), QDateTime(QDate(2007, 5, 15), QTime(0, 0)));
+    EXPECT_EQ(h.field("ordersdate")->asDateTime(), db::wallClock(QDate(2007, 5, 15)));
     EXPECT_TRUE(h.field("refusal")->asBoolean());
     EXPECT_EQ(h.field("totalsum")->asFloat(), 0.0);
     EXPECT_EQ(h.field("id_customer")->asString(), "D");
@@ -113,6 +114,17 @@ TEST_F(OrderRulesTest, NewHeader_DefaultsAndChosenCustomer)
     h.append();
     EXPECT_EQ(h.field("id_customer")->asString(), "");
     h.cancel();
+}
+
+TEST_F(OrderRulesTest, NewHeader_OnADayWithoutLocalMidnight_KeepsItsDate)
+{
+    testing_support::ZoneGuard zone("America/Santiago");
+    if (!zone.active())
+        GTEST_SKIP() << "no America/Santiago zone on this machine";
+    data->clock = [] { return db::wallClock(QDate(2023, 9, 3), QTime(9, 15)); };
+    const int order = storeOrder("C", 10, 1);
+    EXPECT_EQ(scalar("select ordersdate from orders where id = " + QString::number(order)).toString(),
+              "2023-09-03 00:00:00.000");
 }
 
 TEST_F(OrderRulesTest, Points_ByDifferenceOnEveryStoreAndDelete)
@@ -384,7 +396,7 @@ TEST_F(OrderLinesTest, FirstLine_StoresTheHeaderFirstAndKeepsItCurrent)
     EXPECT_EQ(data->qOrders->state(), db::DatasetState::Edit);
     EXPECT_EQ(data->qOrder->field("id_orders")->asInteger(), 1);
     EXPECT_EQ(data->qOrder->field("amount")->asInteger(), 1);
-    EXPECT_EQ(data->qOrder->field("dateprice")->asDateTime(), QDateTime(QDate(2007, 3, 1), QTime(0, 0)));
+    EXPECT_EQ(data->qOrder->field("dateprice")->asDateTime(), db::wallClock(QDate(2007, 3, 1)));
     EXPECT_EQ(panel.log, QStringList({"panel+", "nav-"}));
     data->qOrder->field("id_product")->setValue(QStringLiteral("AAA-01"));
     data->qOrder->post();
