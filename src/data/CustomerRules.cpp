@@ -104,8 +104,16 @@ void TData::qCustomer2BeforeDelete(Dataset &dataset)
     DeletedCustomerId = id;
 }
 
-void TData::qCustomer2AfterDelete(Dataset &)
+void TData::qCustomer2AfterDelete(Dataset &dataset)
 {
+    if (&dataset == qCustomer && qCustomer2->isActive()) {
+        // The level view must not go on showing a customer deleted from the
+        // chooser list; it keeps its current customer when that one stays.
+        const QString current = qCustomer2->isEmpty() ? QString() : qCustomer2->field(kId)->asString();
+        qCustomer2->requery();
+        if (!current.isEmpty())
+            qCustomer2->locate(kId, current);
+    }
     if (!m_orgTree)
         return;
     const int index = m_orgTree->findLiveIndex(DeletedCustomerId);

@@ -19,11 +19,6 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     : QObject(parent), m_programPath(QFileInfo(programPath).absoluteFilePath()), m_port(port)
 {
     setObjectName(kOwner);
-    // Every date-time read is a local time, converted through the C library,
-    // which re-reads the zone file on each conversion unless TZ names it:
-    // opening a journal of a million orders took seconds longer without this.
-    if (qEnvironmentVariableIsEmpty("TZ"))
-        qputenv("TZ", ":/etc/localtime");
     m_programFolder = QFileInfo(m_programPath).absolutePath();
     if (!m_programFolder.endsWith(u'/'))
         m_programFolder += u'/';
@@ -82,7 +77,16 @@ QString TData::databasePath() const
 
 void TData::connect()
 {
-    ADOConnection.open();
+    try {
+        ADOConnection.open();
+    } catch (...) {
+        // The engine has closed the file again; no catalogue is current then.
+        if (!ADOConnection.isConnected()) {
+            m_lookupUses.clear();
+            setCurrentCatalogDate(QVariant());
+        }
+        throw;
+    }
 }
 
 void TData::disconnect()
@@ -102,6 +106,8 @@ void TData::afterConnect()
 
 void TData::afterDisconnect()
 {
+    // Every dataset is closed now; no count may outlive the connection.
+    m_lookupUses.clear();
     setCurrentCatalogDate(QVariant());
     m_port.refreshMainCaption();
 }
@@ -148,26 +154,42 @@ void TData::bindLookupCounter(Dataset *dataset)
 {
     dataset->beforeOpen = [this](Dataset &d) { lookupUserOpening(d); };
     dataset->afterClose = [this](Dataset &d) { lookupUserClosed(d); };
+    // A user that failed to open never closes: its uses are given back now.
+    dataset->openFailed = [this](Dataset &d) { lookupUserClosed(d); };
 }
 
 void TData::lookupUserOpening(Dataset &dataset)
 {
-    for (db::Field *field : dataset.lookupFields()) {
-        Dataset *source = field->lookupDataset();
-        source->open();
-        ++m_lookupUses[source];
+    const std::vector<db::Field *> fields = dataset.lookupFields();
+    size_t counted = 0;
+    try {
+        for (; counted < fields.size(); ++counted) {
+            Dataset *source = fields[counted]->lookupDataset();
+            source->open();
+            ++m_lookupUses[source];
+        }
+    } catch (...) {
+        // The open stops here, so the sources already counted are released.
+        for (size_t i = 0; i < counted; ++i)
+            releaseLookupSource(fields[i]->lookupDataset());
+        throw;
     }
 }
 
 void TData::lookupUserClosed(Dataset &dataset)
 {
-    for (db::Field *field : dataset.lookupFields()) {
-        Dataset *source = field->lookupDataset();
-        const int uses = m_lookupUses.value(source);
-        m_lookupUses[source] = uses - 1;
-        if (uses == 1)
-            source->close();
-    }
+    for (db::Field *field : dataset.lookupFields())
+        releaseLookupSource(field->lookupDataset());
+}
+
+void TData::releaseLookupSource(Dataset *source)
+{
+    const int uses = m_lookupUses.value(source);
+    if (uses <= 0)
+        return;
+    m_lookupUses[source] = uses - 1;
+    if (uses == 1)
+        source->close();
 }
 
 // --- the catalogue of datasets -------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "engine/Connection.h"
 #include "engine/DataSource.h"
 #include "engine/Dataset.h"
+#include "engine/Storage.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -58,8 +59,9 @@ public:
     QVariant currentCatalogDate() const;
     void setCurrentCatalogDate(const QVariant &date);
 
-    /// The moment "now" for the data rules (tests set a fixed one).
-    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    /// The moment "now" for the data rules, as the wall clock reads it (tests
+    /// set a fixed one).
+    std::function<QDateTime()> clock = [] { return db::wallClockNow(); };
 
     // --- settings -------------------------------------------------------------------
     /// Reads the product mask into `qProduct.id` and `qOrder.id_product`, then
@@ -132,6 +134,7 @@ private:
     void bindLookupCounter(db::Dataset *dataset);
     void lookupUserOpening(db::Dataset &dataset);
     void lookupUserClosed(db::Dataset &dataset);
+    void releaseLookupSource(db::Dataset *source);
     void bindCustomerRules();
     void qCustomer2AfterInsert(db::Dataset &dataset);
     void qCustomer2AfterEdit(db::Dataset &dataset);

@@ -3,6 +3,7 @@
 #include "engine/Errors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
@@ -14,6 +15,7 @@ namespace {
 struct FileLines
 {
     QList<QByteArray> lines; // without their line endings
+    QByteArray content;      // the file as read
     bool readable = true;    // false when the file exists but cannot be read
 };
 
@@ -37,7 +39,8 @@ FileLines readLines(const QString &path)
         result.readable = false;
         return result;
     }
-    const QByteArray content = file.readAll();
+    result.content = file.readAll();
+    const QByteArray &content = result.content;
     if (content.isEmpty())
         return result;
     result.lines = content.split('\n');
@@ -126,21 +129,52 @@ void checkWritable(const QString &section, const QString &key, const QString &va
             QStringLiteral("The value of key \"%1\" cannot hold a line break").arg(key));
 }
 
-void saveLines(const QString &path, const QList<QByteArray> &lines)
+[[noreturn]] void cannotWrite(const QString &path, const QString &why)
 {
+    throw db::DataError(QStringLiteral("Cannot write the file %1: %2").arg(path, why));
+}
+
+// Rewrites the file where it is, for a folder in which no new file can be made
+// (a settings file the user may change in a read-only program folder). The old
+// text is overwritten rather than truncated first, and put back when the new
+// one cannot be written: it fitted before, so it fits again.
+void writeInPlace(const QString &path, const QByteArray &content, const QByteArray &original)
+{
+    QFile file(path);
+    // Unbuffered, so that nothing of the failed text is still waiting to be
+    // written when the old one goes back.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        cannotWrite(path, file.errorString());
+    if (file.write(content) == content.size() && file.flush() && file.resize(content.size()))
+        return;
+    const QString why = file.errorString();
+    file.unsetError();
+    if (file.seek(0) && file.write(original) == original.size() && file.flush())
+        file.resize(original.size());
+    cannotWrite(path, why);
+}
+
+void saveLines(const QString &path, const QList<QByteArray> &lines, const QByteArray &original)
+{
+    QByteArray content;
+    for (const QByteArray &line : lines) {
+        content += line;
+        content += "\r\n";
+    }
     // The temporary file replaces the old one only when fully written, so a
     // full disk or a lost permission never leaves a truncated file behind.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw db::DataError(
-            QStringLiteral("Cannot write the file %1: %2").arg(path, file.errorString()));
-    for (const QByteArray &line : lines) {
-        file.write(line);
-        file.write("\r\n", 2);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QFileInfo target(path);
+        if (target.isFile() && target.isWritable()) {
+            writeInPlace(path, content, original);
+            return;
+        }
+        cannotWrite(path, file.errorString());
     }
+    file.write(content);
     if (!file.commit())
-        throw db::DataError(
-            QStringLiteral("Cannot write the file %1: %2").arg(path, file.errorString()));
+        cannotWrite(path, file.errorString());
 }
 
 } // namespace
@@ -200,7 +234,7 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             lines.append(newLine);
         }
     }
-    saveLines(m_path, lines);
+    saveLines(m_path, lines, file.content);
 }
 
 bool IniFile::hasKey(const QString &section, const QString &key) const

@@ -71,7 +71,7 @@ void TData::qOrdersAfterInsert(Dataset &dataset)
     OldTotalSum = 0;
     OldTotalPoints = 0;
     OldCustomerId.clear();
-    dataset.field(kOrdersDate)->setValue(QDateTime(clock().date(), QTime(0, 0)));
+    dataset.field(kOrdersDate)->setValue(db::wallClock(clock().date()));
     dataset.field(kRefusal)->setValue(RefusalMode);
     dataset.field(kTotalSum)->setValue(0.0);
     dataset.field(kTotalPoints)->setValue(0.0);
@@ -249,7 +249,9 @@ void TData::qOrderBeforeInsert(Dataset &)
 
 void TData::qOrderAfterInsert(Dataset &dataset)
 {
-    if (qOrders->field(kId)->isNull()) {
+    // A header still being inserted has no number yet, even when a store that
+    // failed gave it one: lines under it would belong to no stored order.
+    if (qOrders->state() == db::DatasetState::Insert || qOrders->field(kId)->isNull()) {
         m_port.showInformation(QStringLiteral("Appending Order Error"));
         dataset.cancel();
         return;

@@ -11,8 +11,10 @@ namespace Schema {
 namespace {
 
 // Names: `sname` uses the NOCASE collation, which the connection replaces
-// with one that folds every letter (Cyrillic included) before comparing, so
-// "order by sname" reads alphabetically whatever the case. Other tools that
+// with the program's name order (engine/NameOrder.h): names equal but for
+// case are equal (in "where sname = ...", "group by", "distinct"), and
+// "order by sname" follows the alphabet whatever the case, Cyrillic included
+// (Russian and Ukrainian letters in their places, ё with е). Other tools that
 // open the file fall back to SQLite's own ASCII-only NOCASE; no index is built
 // on names, so nothing stored depends on which one compared.
 //

@@ -6,6 +6,7 @@
 #include "Department.h"
 
 #include "engine/Connection.h"
+#include "engine/NameOrder.h"
 #include "engine/Statement.h"
 
 #include <sqlite3.h>
@@ -39,19 +40,6 @@ QString decode(std::string_view text)
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
     return ascii ? QString::fromLatin1(text.data(), qsizetype(text.size()))
                  : QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-/// The simple case folding of every UTF-16 unit, surrogates left alone: what
-/// the case-insensitive comparison applies unit by unit.
-const std::vector<char16_t> &foldTable()
-{
-    static const std::vector<char16_t> table = [] {
-        std::vector<char16_t> folds(0x10000);
-        for (char32_t u = 0; u < 0x10000; ++u)
-            folds[u] = char16_t(QChar::isSurrogate(u) ? u : QChar::toCaseFolded(u));
-        return folds;
-    }();
-    return table;
 }
 
 /// Sponsor key to group: open addressing over keys that stay in the loader's
@@ -146,9 +134,8 @@ private:
         double points, reserve; // as stored
         quint32 idKey, idKeyLength;     // UTF-8 of the trimmed id, in m_text
         quint32 sponsor, sponsorLength; // UTF-8 of id_customer (null as empty), in m_text
-        quint32 fold;           // the case-folded name starts here in m_folded
+        quint32 key, keyLength; // the name's sort key, in m_keys
         qint32 children = -1;   // the group of the customers this one sponsors
-        bool plainFold;         // no surrogate pair in the name
         bool trimName;          // the name may have blanks to trim
     };
 
@@ -200,7 +187,6 @@ private:
             if (count.step())
                 reserve(std::size_t(std::clamp<qint64>(count.integer(0), 0, 4'000'000)));
         }
-        const std::vector<char16_t> &folds = foldTable();
         db::Statement query(m_handle, QString::fromLatin1(kColumns));
         sqlite3_stmt *stmt = query.handle();
         while (query.step()) {
@@ -225,15 +211,10 @@ private:
             row.points = sqlite3_column_double(stmt, 3);
             row.reserve = sqlite3_column_double(stmt, 4);
 
-            // Folding unit by unit is exactly what the case-insensitive
-            // comparison does outside surrogate pairs; names with a pair fall
-            // back to that comparison itself.
-            row.fold = quint32(m_folded.size());
-            row.plainFold = true;
-            for (const QChar c : std::as_const(row.name)) {
-                row.plainFold = row.plainFold && !c.isSurrogate();
-                m_folded.push_back(folds[c.unicode()]);
-            }
+            // The key is made once per name; sorting then compares keys.
+            row.key = quint32(m_keys.size());
+            db::appendNameKey(row.name, m_keys);
+            row.keyLength = quint32(m_keys.size()) - row.key;
         }
     }
 
@@ -241,7 +222,7 @@ private:
     {
         m_rows.reserve(rows);
         m_text.reserve(rows * 12);
-        m_folded.reserve(rows * 16);
+        m_keys.reserve(rows * 16);
     }
 
     /// Groups the rows by sponsor key and finds each row's own group.
@@ -271,22 +252,22 @@ private:
         m_onPath.assign(m_groupStart.size() - 1, false);
     }
 
-    std::u16string_view folded(const Row &row) const
+    std::u16string_view key(const Row &row) const
     {
-        return std::u16string_view(m_folded.data() + row.fold, std::size_t(row.name.size()));
+        return std::u16string_view(m_keys.data() + row.key, row.keyLength);
     }
 
-    /// "order by sname" on the connection: its NOCASE collation compares
-    /// case-insensitively, then case-sensitively; identical names keep table
-    /// order.
+    /// "order by sname" on the connection: names in the order of its NOCASE
+    /// collation (db::compareNames); names it holds equal (equal but for
+    /// case) keep table order, as the engine's sort keeps the order it reads
+    /// them in.
     bool nameBefore(quint32 a, quint32 b) const
     {
         const Row &x = m_rows[a];
         const Row &y = m_rows[b];
-        int c = x.plainFold && y.plainFold ? folded(x).compare(folded(y))
-                                           : QString::compare(x.name, y.name, Qt::CaseInsensitive);
+        int c = key(x).compare(key(y));
         if (c == 0)
-            c = QString::compare(x.name, y.name, Qt::CaseSensitive);
+            c = db::compareFoldedNames(x.name, y.name);
         return c != 0 ? c < 0 : a < b;
     }
 
@@ -387,7 +368,7 @@ private:
     sqlite3 *m_handle;
     std::vector<Row> m_rows;
     std::string m_text;              // id keys and sponsor keys, one after another
-    std::vector<char16_t> m_folded;  // case-folded names, one after another
+    std::vector<char16_t> m_keys;    // the names' sort keys, one after another
     GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])
     std::vector<quint32> m_children;

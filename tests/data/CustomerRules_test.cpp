@@ -214,6 +214,30 @@ TEST_F(CustomerRulesTest, DeleteConfirmed_RemovesRowAndNode_NotConfirmedKeepsBot
     EXPECT_EQ(scalar("select count(*) from customer where id = '3'").toInt(), 0);
 }
 
+TEST_F(CustomerRulesTest, DeleteFromTheChooserList_LevelViewNoLongerShowsTheCustomer)
+{
+    data->ADOConnection.execute("insert into customer (id, id_customer, sname) values ('4', '', 'Orlov')");
+    Dataset *ds = level("");
+    ASSERT_EQ(ds->recordCount(), 3);
+    ASSERT_TRUE(ds->locate("id", QStringLiteral("4")));
+    data->qCustomer->open();
+    ASSERT_TRUE(data->qCustomer->locate("id", QStringLiteral("3")));
+    port.expectConfirm(true);
+    data->qCustomer->remove();
+    QStringList shown;
+    for (int i = 0; i < ds->recordCount(); ++i)
+        shown << ds->valueAt(i, ds->field("id")).toString();
+    EXPECT_EQ(shown, QStringList({"1", "4"}));
+    EXPECT_EQ(ds->field("id")->asString(), "4");
+
+    // The current customer itself deleted: the view shows what is left.
+    ASSERT_TRUE(data->qCustomer->locate("id", QStringLiteral("4")));
+    port.expectConfirm(true);
+    data->qCustomer->remove();
+    EXPECT_EQ(ds->recordCount(), 1);
+    EXPECT_EQ(ds->field("id")->asString(), "1");
+}
+
 TEST_F(CustomerRulesTest, FormatMessage_FillsPlaceholdersInOrder)
 {
     EXPECT_EQ(FormatMessage("%s has %d items, 100%%", {"Cart", "3"}), "Cart has 3 items, 100%");

@@ -16,7 +16,7 @@ namespace {
 
 QDateTime day(int year, int month, int dayOfMonth)
 {
-    return QDateTime(QDate(year, month, dayOfMonth), QTime(0, 0));
+    return db::wallClock(QDate(year, month, dayOfMonth));
 }
 
 class DataModuleTest : public ::testing::Test
@@ -123,6 +123,59 @@ TEST_F(DataModuleTest, CurrentCatalogue_LatestOnOrBeforeConnecting_ClearedOnDisc
     EXPECT_DOUBLE_EQ(d.qProduct->field("price")->asFloat(), 10.0);
 }
 
+TEST_F(DataModuleTest, Connect_ToAFileTheCatalogueQueryCannotRead_StaysDisconnected)
+{
+    // All four tables, but a product table without catalogue dates: the file
+    // opens and the current catalogue cannot be found.
+    {
+        db::Connection maker;
+        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.execute("create table customer (id text); create table orders (id integer);"
+                      "create table ordered (id_orders integer); create table product (id text)");
+    }
+    TData &d = create();
+    EXPECT_THROW(d.connect(), db::DataError);
+    EXPECT_FALSE(d.isConnected());
+    EXPECT_FALSE(d.qChCurCat->isActive());
+    EXPECT_FALSE(d.currentCatalogDate().isValid());
+    EXPECT_THROW(d.qOrders->open(), db::DataError);
+}
+
+TEST_F(DataModuleTest, Connect_ToAFileWithoutTheProductTables_FailsWithTheEngineText)
+{
+    {
+        db::Connection maker;
+        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.execute("create table customer (id text primary key, sname text)");
+    }
+    TData &d = create("[SrvSettings]\r\nConnectOnStart=1\r\n");
+    EXPECT_FALSE(d.isConnected());
+    ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_TRUE(port.errors[0].contains("Unrecognized database format")) << port.errors[0].toStdString();
+    EXPECT_TRUE(port.errors[0].contains("product")) << port.errors[0].toStdString();
+}
+
+TEST_F(DataModuleTest, CurrentCatalogue_DatedOnADayWithoutLocalMidnight)
+{
+    testing_support::ZoneGuard zone("America/Santiago");
+    if (!zone.active())
+        GTEST_SKIP() << "no America/Santiago zone on this machine";
+    folder.createDatabase();
+    TData &d = create();
+    // Chile moved its clocks from 00:00 to 01:00 on 3 September 2023.
+    d.clock = [] { return db::wallClock(QDate(2023, 9, 3), QTime(10, 0)); };
+    d.connect();
+    exec("insert into product values ('AAA-01', 'Cream', '2023-09-03 00:00:00.000', 10, 3),"
+         "('AAA-01', 'Cream', '2023-08-01 00:00:00.000', 9, 3)");
+    d.disconnect();
+    d.connect();
+    EXPECT_EQ(d.currentCatalogDate().toDateTime(), day(2023, 9, 3));
+    d.qProduct->open();
+    ASSERT_EQ(d.qProduct->recordCount(), 1);
+    EXPECT_DOUBLE_EQ(d.qProduct->field("price")->asFloat(), 10.0);
+    EXPECT_EQ(d.qProduct->field("dateprice")->asDateTime(), day(2023, 9, 3));
+}
+
 TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUser)
 {
     TData &d = connected();
@@ -144,6 +197,38 @@ TEST_F(DataModuleTest, LookupCounter_OpensSourcesOnceAndClosesThemWithTheLastUse
     d.qOrders->open();
     d.qOrders->close();
     EXPECT_FALSE(d.qCustomer->isActive());
+}
+
+TEST_F(DataModuleTest, LookupCounter_UserThatFailsToOpen_GivesItsUsesBack)
+{
+    TData &d = connected();
+    // The journal's own statement fails after its lookup source was opened.
+    exec("alter table orders rename to orders_away");
+    EXPECT_THROW(d.qOrders->open(), db::DataError);
+    EXPECT_FALSE(d.qOrders->isActive());
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 0);
+    EXPECT_FALSE(d.qCustomer->isActive());
+
+    exec("alter table orders_away rename to orders");
+    d.qOrders->open();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 1);
+    d.qOrders->close();
+    EXPECT_FALSE(d.qCustomer->isActive());
+
+    // A source that cannot open stops its user before anything is counted.
+    exec("alter table product rename to product_away");
+    d.qOrders->open();
+    d.qOrders->locate("id", 1);
+    EXPECT_THROW(d.qOrder->open(), db::DataError);
+    EXPECT_EQ(d.lookupUseCount(d.qAllProducts), 0);
+    exec("alter table product_away rename to product");
+
+    // Disconnecting leaves no count behind.
+    d.disconnect();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 0);
+    d.connect();
+    d.qOrders->open();
+    EXPECT_EQ(d.lookupUseCount(d.qCustomer), 1);
 }
 
 TEST_F(DataModuleTest, Queries_OnEmptyTables)

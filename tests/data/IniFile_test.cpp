@@ -9,6 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 using testing_support::ProgramFolder;
 
 namespace {
@@ -207,6 +214,104 @@ TEST(IniFile, UnwritableLocation_ThrowsDataErrorNamingTheFile)
     EXPECT_THROW(directory.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("1")),
                  db::DataError);
     EXPECT_TRUE(QFileInfo(folder.file(QStringLiteral("dir.ini"))).isDir());
+}
+
+/// Makes a folder in which no file can be made while the files in it stay
+/// writable: read-only for an ordinary user, immutable for root (who ignores
+/// permissions). `ok()` is false when neither could be arranged.
+class LockedFolder
+{
+public:
+    explicit LockedFolder(const QString &path) : m_path(path)
+    {
+        if (::geteuid() == 0) {
+            m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags |= FS_IMMUTABLE_FL;
+                m_immutable = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+            }
+        } else {
+            m_chmod = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        QFile probe(QDir(path).filePath(QStringLiteral("probe")));
+        m_ok = (m_immutable || m_chmod) && !probe.open(QIODevice::WriteOnly);
+    }
+    ~LockedFolder()
+    {
+        if (m_immutable) {
+            int flags = 0;
+            if (::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+            }
+        }
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (m_chmod)
+            QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_immutable = false;
+    bool m_chmod = false;
+    bool m_ok = false;
+};
+
+TEST(IniFile, ReadOnlyFolder_WritableFileIsRewrittenInPlace)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("quorvel.ini"));
+    writeBytes(path, "; kept\n[SrvSettings]\nConnectOnStart=0\nADOConnectionString=a long connection string\n");
+    LockedFolder locked(folder.folder());
+    if (!locked.ok())
+        GTEST_SKIP() << "cannot make a folder without write access here";
+    IniFile ini(path);
+    ini.writeBool(QStringLiteral("SrvSettings"), QStringLiteral("ConnectOnStart"), true);
+    EXPECT_EQ(readBytes(path),
+              QByteArray("; kept\r\n[SrvSettings]\r\nConnectOnStart=1\r\nADOConnectionString=a long connection string\r\n"));
+    // Shorter than before: nothing of the old text is left at the end.
+    ini.writeString(QStringLiteral("SrvSettings"), QStringLiteral("ADOConnectionString"), QStringLiteral("b"));
+    EXPECT_EQ(readBytes(path), QByteArray("; kept\r\n[SrvSettings]\r\nConnectOnStart=1\r\nADOConnectionString=b\r\n"));
+
+    // A file that is not there cannot be made in such a folder.
+    IniFile absent(folder.file(QStringLiteral("other.ini")));
+    EXPECT_THROW(absent.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("1")), db::DataError);
+}
+
+TEST(IniFile, ReadOnlyFolder_FailedRewriteLeavesTheOldTextByteForByte)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("quorvel.ini"));
+    const QByteArray original("[SrvSettings]\nConnectOnStart=0\n");
+    writeBytes(path, original);
+    LockedFolder locked(folder.folder());
+    if (!locked.ok())
+        GTEST_SKIP() << "cannot make a folder without write access here";
+    IniFile ini(path);
+
+    // The disk fills up as the file grows: no write beyond 64 bytes.
+    struct sigaction ignore = {}, saved = {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit limit = {}, savedLimit = {};
+    ::getrlimit(RLIMIT_FSIZE, &savedLimit);
+    limit.rlim_cur = 64;
+    limit.rlim_max = savedLimit.rlim_max;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    bool threw = false;
+    try {
+        ini.writeString(QStringLiteral("SrvSettings"), QStringLiteral("ADOConnectionString"), QString(200, u'x'));
+    } catch (const db::DataError &) {
+        threw = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &savedLimit);
+    ::sigaction(SIGXFSZ, &saved, nullptr);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(readBytes(path), original);
 }
 
 TEST(IniFile, ReadOnlyFile_WriteThrowsAndContentStays)

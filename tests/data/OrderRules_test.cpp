@@ -7,6 +7,7 @@
 #include "ScriptedUserPort.h"
 #include "TestSupport.h"
 #include "engine/Statement.h"
+#include "engine/Storage.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST_F(OrderRulesTest, NewHeader_DefaultsAndChosenCustomer)
     choose("D");
     data->qOrders->append();
     Dataset &h = *data->qOrders;
-    EXPECT_EQ(h.field("ordersdate")->asDateTime(), QDateTime(QDate(2007, 5, 15), QTime(0, 0)));
+    EXPECT_EQ(h.field("ordersdate")->asDateTime(), db::wallClock(QDate(2007, 5, 15)));
     EXPECT_TRUE(h.field("refusal")->asBoolean());
     EXPECT_EQ(h.field("totalsum")->asFloat(), 0.0);
     EXPECT_EQ(h.field("id_customer")->asString(), "D");
@@ -113,6 +114,17 @@ TEST_F(OrderRulesTest, NewHeader_DefaultsAndChosenCustomer)
     h.append();
     EXPECT_EQ(h.field("id_customer")->asString(), "");
     h.cancel();
+}
+
+TEST_F(OrderRulesTest, NewHeader_OnADayWithoutLocalMidnight_KeepsItsDate)
+{
+    testing_support::ZoneGuard zone("America/Santiago");
+    if (!zone.active())
+        GTEST_SKIP() << "no America/Santiago zone on this machine";
+    data->clock = [] { return db::wallClock(QDate(2023, 9, 3), QTime(9, 15)); };
+    const int order = storeOrder("C", 10, 1);
+    EXPECT_EQ(scalar("select ordersdate from orders where id = " + QString::number(order)).toString(),
+              "2023-09-03 00:00:00.000");
 }
 
 TEST_F(OrderRulesTest, Points_ByDifferenceOnEveryStoreAndDelete)
@@ -193,6 +205,39 @@ TEST_F(OrderRulesTest, FailedPointsUpdate_UndoesTheHeaderStoreAndKeepsItInEditin
     ASSERT_TRUE(data->qOrders->locate("id", order));
     EXPECT_THROW(data->qOrders->remove(), db::DataError);
     EXPECT_EQ(scalar("select count(*) from orders").toInt(), 1);
+    EXPECT_EQ(drift(), 0.0);
+}
+
+TEST_F(OrderRulesTest, DeletingAHeaderAlreadyGone_RaisesAndLeavesThePoints)
+{
+    const int order = storeOrder("C", 100, 10);
+    exec("delete from orders where id = " + QString::number(order));
+    exec("update customer set totalpoints = 0 where id = 'C'");
+    ASSERT_TRUE(data->qOrders->locate("id", order));
+    EXPECT_THROW(data->qOrders->remove(), db::DataError);
+    EXPECT_EQ(points("C"), 0.0);
+    EXPECT_EQ(drift(), 0.0);
+    EXPECT_EQ(journal.totals.value("edSum"), "100");
+}
+
+TEST_F(OrderRulesTest, CustomerListOpenDuringOrders_StalePointsEditRefused)
+{
+    // The chooser list stays open as the journal's lookup source while
+    // storing orders moves the customer's points by statements.
+    storeOrder("C", 100, 10);
+    Dataset &list = *data->qCustomer;
+    ASSERT_TRUE(list.isActive());
+    ASSERT_TRUE(list.locate("id", QStringLiteral("C")));
+    EXPECT_EQ(list.field("totalpoints")->asFloat(), 0.0);
+    port.expectCustomerDialog([](db::DataSource &source) {
+        source.dataset()->field("totalpoints")->setValue(5);
+        return true;
+    });
+    list.edit();
+    ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_TRUE(port.errors[0].startsWith("Row cannot be located for updating.")) << port.errors[0].toStdString();
+    list.cancel();
+    EXPECT_EQ(points("C"), 10.0);
     EXPECT_EQ(drift(), 0.0);
 }
 
@@ -351,7 +396,7 @@ TEST_F(OrderLinesTest, FirstLine_StoresTheHeaderFirstAndKeepsItCurrent)
     EXPECT_EQ(data->qOrders->state(), db::DatasetState::Edit);
     EXPECT_EQ(data->qOrder->field("id_orders")->asInteger(), 1);
     EXPECT_EQ(data->qOrder->field("amount")->asInteger(), 1);
-    EXPECT_EQ(data->qOrder->field("dateprice")->asDateTime(), QDateTime(QDate(2007, 3, 1), QTime(0, 0)));
+    EXPECT_EQ(data->qOrder->field("dateprice")->asDateTime(), db::wallClock(QDate(2007, 3, 1)));
     EXPECT_EQ(panel.log, QStringList({"panel+", "nav-"}));
     data->qOrder->field("id_product")->setValue(QStringLiteral("AAA-01"));
     data->qOrder->post();
@@ -368,6 +413,25 @@ TEST_F(OrderLinesTest, NoCustomerChosenTwice_AppendingOrderErrorAndNoLine)
     EXPECT_EQ(data->qOrder->state(), db::DatasetState::Browse);
     EXPECT_TRUE(data->qOrder->isEmpty());
     EXPECT_EQ(data->qOrders->state(), db::DatasetState::Insert);
+    EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
+}
+
+TEST_F(OrderLinesTest, HeaderWhoseStoreFailed_AppendingOrderErrorAndNoLine)
+{
+    exec("create trigger refuse_orders before insert on orders begin select raise(abort, 'disk full'); end");
+    choose("C");
+    data->qOrders->append();
+    EXPECT_THROW(data->qOrder->append(), db::DataError);
+    ASSERT_EQ(data->qOrders->state(), db::DatasetState::Insert);
+    ASSERT_FALSE(data->qOrders->field("id")->isNull()); // numbered by the failed store
+
+    // The customer is cleared and the chooser cancelled: nothing stores the header.
+    data->qOrders->field("id_customer")->setValue(QStringLiteral(""));
+    choose(QString());
+    data->qOrder->append();
+    EXPECT_EQ(port.information, QStringList({"Appending Order Error"}));
+    EXPECT_EQ(data->qOrder->state(), db::DatasetState::Browse);
+    EXPECT_TRUE(data->qOrder->isEmpty());
     EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
 }
 

@@ -57,7 +57,10 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
     std::mt19937 random(20261209);
     const QStringList stems = {QStringLiteral("anna"), QStringLiteral("Anna"), QStringLiteral("Борис"),
                                QStringLiteral("борис"), QStringLiteral("Zoe"), QStringLiteral("émile"),
-                               QStringLiteral("Ёлка"), QStringLiteral(" Petrov"), QStringLiteral("petrov ")};
+                               QStringLiteral("Ёлка"), QStringLiteral(" Petrov"), QStringLiteral("petrov "),
+                               QStringLiteral("елка"), QStringLiteral("ЁЛКА"), QStringLiteral("Ґава"),
+                               QStringLiteral("гава"), QStringLiteral("Їжак"), QStringLiteral("ИРА"),
+                               QStringLiteral("іра")};
     QStringList ids;
     db::Transaction transaction(m_connection);
     for (int i = 0; i < 400; ++i) {
@@ -105,6 +108,35 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
             EXPECT_EQ(m.Parent ? int(m.Parent - department.DepList().data()) : -1, e.parent);
         }
     }
+}
+
+TEST_F(DepartmentFixture, Load_NamesInAlphabetOrder_EqualNamesInTableOrder)
+{
+    // Names equal but for case tie; е and ё tie on the letter and then е
+    // comes first; the Ukrainian letters have their places in the alphabet.
+    const QStringList names = {QStringLiteral("Ёлка"), QStringLiteral("Яков"),  QStringLiteral("елка"),
+                               QStringLiteral("ЕЛКА"), QStringLiteral("Ґава"),  QStringLiteral("Іра"),
+                               QStringLiteral("ёлка"), QStringLiteral("Гава"),  QStringLiteral("Ира"),
+                               QStringLiteral("Їжак"), QStringLiteral("Єва"),   QStringLiteral("Жанна"),
+                               QStringLiteral("Дана"), QStringLiteral("гава"),  QStringLiteral("Ёлкин"),
+                               QStringLiteral("Йорк")};
+    add(QStringLiteral("H"), QVariant(), QStringLiteral("Head"), 0);
+    for (int i = 0; i < names.size(); ++i)
+        add(QStringLiteral("M%1").arg(i), QStringLiteral("H"), names[i], 0);
+    const Department department = build(QStringLiteral("H"));
+    QStringList loaded;
+    for (const TDepMember &m : department.DepList())
+        loaded << m.Name;
+    EXPECT_EQ(loaded, QStringList({QStringLiteral("Head"), QStringLiteral("Гава"), QStringLiteral("гава"),
+                                   QStringLiteral("Ґава"), QStringLiteral("Дана"), QStringLiteral("елка"),
+                                   QStringLiteral("ЕЛКА"), QStringLiteral("Ёлка"), QStringLiteral("ёлка"),
+                                   QStringLiteral("Ёлкин"), QStringLiteral("Єва"), QStringLiteral("Жанна"),
+                                   QStringLiteral("Ира"), QStringLiteral("Іра"), QStringLiteral("Їжак"),
+                                   QStringLiteral("Йорк"), QStringLiteral("Яков")}));
+    const std::vector<RefMember> expected = refLoad(m_connection, QStringLiteral("H"));
+    ASSERT_EQ(department.count(), qsizetype(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(department.DepList()[i].Id, expected[i].id) << i;
 }
 
 TEST_F(DepartmentFixture, Load_OrphansBelongToNoDepartment)

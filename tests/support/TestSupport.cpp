@@ -3,6 +3,9 @@
 #include "Schema.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <ctime>
 
 namespace testing_support {
 
@@ -31,6 +34,23 @@ QString ProgramFolder::createDatabase() const
     const QString path = file(QStringLiteral("DB2.mdb"));
     Schema::createFile(path);
     return path;
+}
+
+ZoneGuard::ZoneGuard(const char *zone)
+    : m_saved(qgetenv("TZ")), m_hadZone(qEnvironmentVariableIsSet("TZ")),
+      m_active(QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + QString::fromLatin1(zone)))
+{
+    qputenv("TZ", zone);
+    ::tzset();
+}
+
+ZoneGuard::~ZoneGuard()
+{
+    if (m_hadZone)
+        qputenv("TZ", m_saved);
+    else
+        qunsetenv("TZ");
+    ::tzset();
 }
 
 QLocale pointLocale()

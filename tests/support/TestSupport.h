@@ -37,6 +37,21 @@ private:
     QLocale m_saved;
 };
 
+/// Sets the process's time zone (TZ) for the lifetime of the object.
+class ZoneGuard
+{
+public:
+    explicit ZoneGuard(const char *zone);
+    ~ZoneGuard();
+    /// False when the machine has no such zone.
+    bool active() const { return m_active; }
+
+private:
+    QByteArray m_saved;
+    bool m_hadZone;
+    bool m_active;
+};
+
 /// A locale with a full stop and dd.MM.yyyy dates, and one with a comma.
 QLocale pointLocale();
 QLocale commaLocale();

@@ -3,7 +3,6 @@
 #include "data/engine/Storage.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 #include <algorithm>
 #include <array>
 
@@ -24,9 +23,7 @@ struct Line
 
 QString midnightText(const QDate &date)
 {
-    // UTC: a local midnight can fall into a daylight-saving gap; the stored
-    // text carries no zone anyway.
-    return db::dateTimeToStorage(QDateTime(date, QTime(0, 0), QTimeZone::utc()));
+    return db::dateTimeToStorage(db::wallClock(date));
 }
 
 void writeCatalogues(BulkWriter &writer, const std::vector<QString> &productIds,

@@ -4,7 +4,9 @@
 #include "SqlFunctions.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
+#include <iterator>
 #include <sqlite3.h>
 
 namespace db {
@@ -57,8 +59,17 @@ void Connection::open()
     if (beforeConnect)
         beforeConnect();
     openFile(dataSource(), false);
-    if (afterConnect)
+    if (!afterConnect)
+        return;
+    try {
         afterConnect();
+    } catch (...) {
+        // A connect that failed half-way leaves nothing open: no dataset the
+        // hook opened, and not the file.
+        closeClients(true);
+        closeHandle();
+        throw;
+    }
 }
 
 void Connection::openFile(const QString &path, bool create)
@@ -83,23 +94,56 @@ void Connection::openFile(const QString &path, bool create)
         // Reading the schema is the first touch of the file: a locked file or
         // one that is not a database fails here, not at the first window.
         execute(QStringLiteral("PRAGMA foreign_keys = ON; PRAGMA journal_mode = DELETE;"));
-        if (!create) {
-            sqlite3_stmt *stmt = nullptr;
-            sqlite3_prepare_v2(m_handle, "select count(*) from sqlite_master where type='table' and name='customer'",
-                               -1, &stmt, nullptr);
-            const bool hasSchema = stmt && sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 1;
-            const QString error = QString::fromUtf8(sqlite3_errmsg(m_handle));
-            const int code = sqlite3_errcode(m_handle);
-            sqlite3_finalize(stmt);
-            if (!hasSchema) {
-                if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE)
-                    throw DataError(QStringLiteral("%1: '%2'").arg(error, path));
-                throw DataError(QStringLiteral("Unrecognized database format '%1'.").arg(path));
-            }
-        }
+        if (!create)
+            checkTables(path);
     } catch (...) {
         closeHandle();
         throw;
+    }
+}
+
+void Connection::checkTables(const QString &path)
+{
+    // Every table the program reads must be there: a file with only some of
+    // them would fail later, at the first window that needs the others.
+    static const char *const kTables[] = {"customer", "orders", "ordered", "product"};
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(m_handle, "select lower(name) from sqlite_master where type='table'", -1, &stmt, nullptr);
+    QStringList present;
+    int rc = SQLITE_ERROR;
+    while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    const QString error = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        throw DataError(QStringLiteral("%1: '%2'").arg(error, path));
+    QStringList missing;
+    for (const char *table : kTables)
+        if (!present.contains(QLatin1String(table)))
+            missing << QLatin1String(table);
+    if (missing.size() == qsizetype(std::size(kTables)))
+        throw DataError(QStringLiteral("Unrecognized database format '%1'.").arg(path));
+    if (!missing.isEmpty())
+        throw DataError(QStringLiteral("Unrecognized database format '%1': table %2 not found.")
+                            .arg(path, missing.join(QStringLiteral(", "))));
+}
+
+void Connection::closeClients(bool quietly)
+{
+    // Closing a dataset may run rules that close others; walk a copy.
+    const std::vector<ConnectionClient *> clients = m_clients;
+    for (ConnectionClient *client : clients) {
+        if (std::find(m_clients.begin(), m_clients.end(), client) == m_clients.end())
+            continue;
+        if (!quietly) {
+            client->close();
+            continue;
+        }
+        // Unwinding a failed connect: the first failure is the one to report.
+        try {
+            client->close();
+        } catch (...) {
+        }
     }
 }
 
@@ -109,12 +153,7 @@ void Connection::close()
         return;
     if (beforeDisconnect)
         beforeDisconnect();
-    // Closing a dataset may run rules that close others; walk a copy.
-    const std::vector<ConnectionClient *> clients = m_clients;
-    for (ConnectionClient *client : clients) {
-        if (std::find(m_clients.begin(), m_clients.end(), client) != m_clients.end())
-            client->close();
-    }
+    closeClients(false);
     closeHandle();
     if (afterDisconnect)
         afterDisconnect();
@@ -129,10 +168,21 @@ void Connection::closeHandle()
     m_handle = nullptr;
 }
 
+bool Connection::lostTransaction()
+{
+    // SQLite ends a transaction by itself on some failures (a full disk, a
+    // busy file, a trigger's raise(rollback)); our depth must follow it.
+    if (m_depth == 0 || !sqlite3_get_autocommit(m_handle))
+        return false;
+    m_depth = 0;
+    return true;
+}
+
 void Connection::begin()
 {
     if (!isConnected())
         throw DataError(QStringLiteral("Connection is closed"));
+    lostTransaction();
     execute(m_depth == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT quorvel_%1").arg(m_depth));
     ++m_depth;
 }
@@ -141,6 +191,8 @@ void Connection::commit()
 {
     if (m_depth == 0)
         throw DataError(QStringLiteral("No transaction is active"));
+    if (lostTransaction())
+        throw DataError(QStringLiteral("The transaction was rolled back by the database; nothing was stored"));
     execute(m_depth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE quorvel_%1").arg(m_depth - 1));
     --m_depth;
 }
@@ -149,6 +201,8 @@ void Connection::rollback()
 {
     if (m_depth == 0)
         throw DataError(QStringLiteral("No transaction is active"));
+    if (lostTransaction())
+        return; // already undone
     --m_depth;
     if (m_depth == 0)
         execute(QStringLiteral("ROLLBACK"));

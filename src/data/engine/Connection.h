@@ -41,9 +41,10 @@ public:
     /// Hooks run around connect and disconnect (the data module's rules).
     std::function<void()> beforeConnect, afterConnect, beforeDisconnect, afterDisconnect;
 
-    /// Opens the file. Does nothing while connected. Throws DataError with the
-    /// engine's text when the file is missing, locked or not a database; the
-    /// connection then stays closed.
+    /// Opens the file, then runs afterConnect. Does nothing while connected.
+    /// Throws DataError with the engine's text when the file is missing, locked,
+    /// not a database or lacks one of the program's tables, and passes on what
+    /// afterConnect throws; the connection and its datasets are then closed.
     void open();
     /// Closes every dataset on the connection, then the file. No-op when closed.
     void close();
@@ -54,7 +55,9 @@ public:
     void openFile(const QString &path, bool create);
 
     /// Transactions nest: an inner begin is a savepoint whose commit or
-    /// rollback leaves the outer transaction running.
+    /// rollback leaves the outer transaction running. A transaction the
+    /// database rolled back by itself is over: the next begin starts afresh,
+    /// a commit of it throws DataError, a rollback of it does nothing.
     void begin();
     void commit();
     void rollback();
@@ -70,6 +73,9 @@ public:
     void detach(ConnectionClient *client);
 
 private:
+    bool lostTransaction();
+    void checkTables(const QString &path);
+    void closeClients(bool quietly);
     void closeHandle();
 
     sqlite3 *m_handle = nullptr;

@@ -152,10 +152,24 @@ void Dataset::open()
     if (isActive())
         return;
     run(beforeOpen, *this);
-    if (!m_connection || !m_connection->isConnected())
-        throw DataError(QStringLiteral("%1: Connection is closed").arg(m_name));
-    applyMasterParams();
-    loadRows();
+    try {
+        if (!m_connection || !m_connection->isConnected())
+            throw DataError(QStringLiteral("%1: Connection is closed").arg(m_name));
+        applyMasterParams();
+        loadRows();
+    } catch (...) {
+        m_rows.clear();
+        clearDefaultFields();
+        // What before-open took (lookup sources counted open) is given back;
+        // the failure to report is the one that stopped the open.
+        if (openFailed) {
+            try {
+                openFailed(*this);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
     m_state = DatasetState::Browse;
     rebuildVisible(false);
     notifyState();
@@ -403,8 +417,14 @@ void Dataset::moveTo(int index)
     requireActive();
     if (index < 0 || index >= int(m_visible.size()) || index == m_current)
         return;
+    // Dropping an untouched new row shifts the rows below it: the target is
+    // the row, not the position.
+    const int target = m_visible[size_t(index)];
     checkBrowseMode();
-    if (index >= int(m_visible.size())) // the posted or cancelled row may have gone
+    const auto it = std::find(m_visible.begin(), m_visible.end(), target);
+    if (it != m_visible.end())
+        index = int(it - m_visible.begin());
+    else if (index >= int(m_visible.size()))
         index = int(m_visible.size()) - 1;
     setCurrent(index, false, false);
 }
@@ -571,6 +591,8 @@ void Dataset::setFieldValue(Field *field, const QVariant &value)
     m_rows[size_t(row)][size_t(field->bufferIndex())] = value;
     m_assigned[size_t(field->bufferIndex())] = true;
     m_modified = true;
+    // Lookups into this dataset see the row as it is now (a key may have changed).
+    invalidateIndexes();
     calculateRow(row);
     if (!controlsDisabled())
         emit fieldChanged(field);
@@ -582,6 +604,7 @@ void Dataset::post()
     if (!isEditing())
         return;
     run(beforePost, *this);
+    Row stored;
     try {
         for (const auto &field : m_fields)
             if (field->kind() == FieldKind::Data && field->isRequired()
@@ -591,9 +614,11 @@ void Dataset::post()
             Transaction transaction(*m_connection);
             writeRow();
             whileStoring(*this);
+            stored = storedRow();
             transaction.commit();
         } else {
             writeRow();
+            stored = storedRow();
         }
     } catch (const DataError &error) {
         PostErrorAction action = PostErrorAction::Fail;
@@ -604,6 +629,7 @@ void Dataset::post()
         throw;
     }
     const int row = currentRowIndex();
+    m_rows[size_t(row)] = std::move(stored);
     m_insertedRow = -1;
     m_savedRow.clear();
     m_modified = false;
@@ -646,10 +672,11 @@ void Dataset::writeRow()
         for (int i = 0; i < arguments.size(); ++i)
             statement.bind(i + 1, arguments[i]);
         statement.execute();
-        // A counter key left to the database takes the number it gave.
+        // A counter key left to the database takes the number it gave (again
+        // after a store that failed and was undone: that number is void).
         for (const QString &key : m_keyFields) {
             Field *f = field(key);
-            if (f->type() == FieldType::AutoInc && f->isNull()) {
+            if (f->type() == FieldType::AutoInc && !m_assigned[size_t(f->bufferIndex())]) {
                 Statement last(m_connection->handle(), QStringLiteral("select last_insert_rowid()"));
                 last.step();
                 values[size_t(f->bufferIndex())] = QVariant(int(last.integer(0)));
@@ -663,16 +690,19 @@ void Dataset::writeRow()
     QStringList sets, where;
     for (const QString &column : columns)
         sets << column + QStringLiteral(" = ?");
-    QVariantList keyValues;
+    // The row is found by its key as read and, so that an edit made on a
+    // stale snapshot cannot overwrite a newer value, by the value each
+    // changed column had when read.
+    QVariantList whereValues;
     for (const QString &key : m_keyFields) {
         Field *f = field(key);
-        const QVariant old = m_savedRow[size_t(f->bufferIndex())];
-        if (!old.isValid() || old.isNull()) {
-            where << key + QStringLiteral(" is null");
-        } else {
-            where << key + QStringLiteral(" = ?");
-            keyValues << old;
-        }
+        where << storedEquals(f, m_savedRow[size_t(f->bufferIndex())], whereValues);
+    }
+    for (const QString &column : columns) {
+        if (m_keyFields.contains(column, Qt::CaseInsensitive))
+            continue;
+        Field *f = field(column);
+        where << storedEquals(f, m_savedRow[size_t(f->bufferIndex())], whereValues);
     }
     Statement statement(m_connection->handle(), QStringLiteral("update %1 set %2 where %3")
                                                      .arg(m_updateTable, sets.join(QStringLiteral(", ")),
@@ -680,10 +710,81 @@ void Dataset::writeRow()
     int index = 1;
     for (const QVariant &value : arguments)
         statement.bind(index++, value);
-    for (const QVariant &value : keyValues)
+    for (const QVariant &value : whereValues)
         statement.bind(index++, value);
     if (statement.execute() == 0)
         throw DataError(QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
+}
+
+QString Dataset::storedEquals(const Field *field, const QVariant &value, QVariantList &arguments) const
+{
+    // Each test matches exactly what reading the column gives `value`.
+    const QString &column = field->name();
+    if (!value.isValid() || value.isNull())
+        return column + QStringLiteral(" is null");
+    switch (field->type()) {
+    case FieldType::Boolean:
+        return column + (value.toBool() ? QStringLiteral(" <> 0") : QStringLiteral(" = 0"));
+    case FieldType::String:
+    case FieldType::FixedChar:
+        // Names compare without regard to case by their column's collation;
+        // a change of case is a change all the same.
+        arguments << value;
+        return column + QStringLiteral(" = ? collate binary");
+    case FieldType::DateTime: {
+        // The shorter forms a date-time is also read from.
+        const QDateTime dt = value.toDateTime();
+        QStringList marks;
+        arguments << dateTimeToStorage(dt);
+        marks << QStringLiteral("?");
+        if (dt.time().msec() == 0) {
+            arguments << dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            marks << QStringLiteral("?");
+        }
+        if (dt.time() == QTime(0, 0)) {
+            arguments << dt.toString(QStringLiteral("yyyy-MM-dd"));
+            marks << QStringLiteral("?");
+        }
+        return column + QStringLiteral(" in (%1)").arg(marks.join(u','));
+    }
+    default:
+        arguments << value;
+        return column + QStringLiteral(" = ?");
+    }
+}
+
+Dataset::Row Dataset::storedRow()
+{
+    // Reads the row back as the file now holds it: defaults and counters the
+    // database filled in, values its triggers rounded. A later edit of the
+    // row is compared with these.
+    Row values = m_rows[size_t(currentRowIndex())];
+    QStringList where;
+    QVariantList arguments;
+    for (const QString &key : m_keyFields) {
+        Field *f = field(key);
+        where << storedEquals(f, values[size_t(f->bufferIndex())], arguments);
+    }
+    if (where.isEmpty())
+        return values;
+    Statement statement(m_connection->handle(), QStringLiteral("select * from %1 where %2")
+                                                     .arg(m_updateTable, where.join(QStringLiteral(" and "))));
+    for (int i = 0; i < arguments.size(); ++i)
+        statement.bind(i + 1, arguments[i]);
+    if (!statement.step())
+        return values;
+    const int columns = statement.columnCount();
+    for (const auto &f : m_fields) {
+        if (f->kind() != FieldKind::Data)
+            continue;
+        for (int c = 0; c < columns; ++c) {
+            if (statement.columnName(c).compare(f->name(), Qt::CaseInsensitive) == 0) {
+                values[size_t(f->bufferIndex())] = f->read(statement, c);
+                break;
+            }
+        }
+    }
+    return values;
 }
 
 void Dataset::restoreEditedRow()
@@ -706,6 +807,7 @@ void Dataset::restoreEditedRow()
     m_savedRow.clear();
     m_modified = false;
     m_state = DatasetState::Browse;
+    invalidateIndexes();
 }
 
 void Dataset::cancel()
@@ -743,13 +845,8 @@ void Dataset::remove()
     QStringList where;
     QVariantList keyValues;
     for (const QString &key : m_keyFields) {
-        const QVariant value = m_rows[size_t(row)][size_t(field(key)->bufferIndex())];
-        if (!value.isValid() || value.isNull()) {
-            where << key + QStringLiteral(" is null");
-        } else {
-            where << key + QStringLiteral(" = ?");
-            keyValues << value;
-        }
+        Field *f = field(key);
+        where << storedEquals(f, m_rows[size_t(row)][size_t(f->bufferIndex())], keyValues);
     }
     {
         Transaction transaction(*m_connection);
@@ -757,7 +854,10 @@ void Dataset::remove()
                                                          .arg(m_updateTable, where.join(QStringLiteral(" and "))));
         for (int i = 0; i < keyValues.size(); ++i)
             statement.bind(i + 1, keyValues[i]);
-        statement.execute();
+        // A row already gone from the file must not count as deleted: the
+        // rules run below would move its points a second time.
+        if (statement.execute() == 0)
+            throw DataError(QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it was last read."));
         if (whileDeleting)
             whileDeleting(*this);
         transaction.commit();

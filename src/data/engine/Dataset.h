@@ -148,6 +148,9 @@ public:
     /// deletes it (after the delete): a failure there undoes the write and
     /// the row keeps its state, so the two happen together or not at all.
     Handler whileStoring, whileDeleting;
+    /// Run when an open fails after before-open ran (the dataset stays
+    /// closed, so after-close will not run): undoes what before-open did.
+    Handler openFailed;
     Handler onCalcFields;
     PostErrorHandler onPostError;
     // Engine internals used by Field.
@@ -173,10 +176,16 @@ private:
     void rebuildVisible(bool keepCurrent);
     void setCurrent(int index, bool bof, bool eof);
     void writeRow();
+    QString storedEquals(const Field *field, const QVariant &value, QVariantList &arguments) const;
+    Row storedRow();
     void restoreEditedRow();
     void applyMasterParams();
     void masterChanged(bool force);
-    void invalidateIndexes() { m_lookupIndexes.clear(); }
+    void invalidateIndexes()
+    {
+        if (!m_lookupIndexes.isEmpty())
+            m_lookupIndexes.clear();
+    }
     void notifyRowSet();
     void notifyCurrent();
     void notifyState();

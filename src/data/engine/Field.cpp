@@ -183,11 +183,11 @@ QVariant Field::convert(const QVariant &value) const
     case FieldType::DateTime: {
         QDateTime dt;
         if (value.typeId() == QMetaType::QDate)
-            dt = QDateTime(value.toDate(), QTime(0, 0));
+            dt = wallClock(value.toDate());
         else if (isText)
             dt = parseDateTimeDefault(text);
         else
-            dt = value.toDateTime();
+            dt = wallClock(value.toDateTime());
         if (!dt.isValid())
             throw DataError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
         return dt;
@@ -254,7 +254,7 @@ QString keyText(const QVariant &value)
     case QMetaType::QDateTime:
         return dateTimeToStorage(value.toDateTime());
     case QMetaType::QDate:
-        return dateTimeToStorage(QDateTime(value.toDate(), QTime(0, 0)));
+        return dateTimeToStorage(wallClock(value.toDate()));
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = value.toDouble();

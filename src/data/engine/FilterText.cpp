@@ -3,6 +3,7 @@
 #include "Dataset.h"
 #include "Errors.h"
 #include "Format.h"
+#include "Storage.h"
 
 #include <QLocale>
 
@@ -40,7 +41,7 @@ std::vector<QString> splitConditions(const QString &text)
 int compareValues(const QVariant &left, const QVariant &right)
 {
     if (left.typeId() == QMetaType::QDateTime || right.typeId() == QMetaType::QDateTime) {
-        const QDateTime a = left.toDateTime(), b = right.toDateTime();
+        const QDateTime a = wallClock(left.toDateTime()), b = wallClock(right.toDateTime());
         return a < b ? -1 : (b < a ? 1 : 0);
     }
     if (left.typeId() == QMetaType::QString || right.typeId() == QMetaType::QString) {

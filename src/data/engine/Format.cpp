@@ -1,5 +1,7 @@
 #include "Format.h"
 
+#include "Storage.h"
+
 #include <QLocale>
 #include <charconv>
 #include <cmath>
@@ -133,7 +135,7 @@ QDateTime parseDateTimeDefault(const QString &raw)
     const QLocale locale;
     QDate date = locale.toDate(text, shortDateFormat());
     if (date.isValid())
-        return QDateTime(date, QTime(0, 0));
+        return wallClock(date);
     const qsizetype blank = text.indexOf(u' ');
     if (blank > 0) {
         date = locale.toDate(text.left(blank), shortDateFormat());
@@ -141,11 +143,11 @@ QDateTime parseDateTimeDefault(const QString &raw)
         if (!time.isValid())
             time = locale.toTime(text.mid(blank + 1).trimmed(), QLocale::ShortFormat);
         if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
+            return wallClock(date, time);
     }
     date = locale.toDate(text, QLocale::ShortFormat);
     if (date.isValid())
-        return QDateTime(date, QTime(0, 0));
+        return wallClock(date);
     return QDateTime();
 }
 

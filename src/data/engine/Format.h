@@ -20,8 +20,8 @@ QString longTimeFormat();
 /// The default date-time text: the short date, then a blank and the long time
 /// when the time of day is not midnight.
 QString formatDateTimeDefault(const QDateTime &value);
-/// Reads a date (or date and time) written in the default formats above;
-/// invalid when the text is not such a date.
+/// Reads a date (or date and time) written in the default formats above, as
+/// a wall-clock date-time; invalid when the text is not such a date.
 QDateTime parseDateTimeDefault(const QString &text);
 
 } // namespace db

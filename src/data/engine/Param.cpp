@@ -1,6 +1,7 @@
 #include "Param.h"
 
 #include "Errors.h"
+#include "Storage.h"
 
 namespace db {
 
@@ -42,6 +43,11 @@ void Params::parse(const QString &sql)
             rebuilt.emplace_back(name, FieldType::String);
     }
     m_params = std::move(rebuilt);
+}
+
+void Param::setValue(const QVariant &value)
+{
+    m_value = value.typeId() == QMetaType::QDateTime ? QVariant(wallClock(value.toDateTime())) : value;
 }
 
 Param &Params::at(int index)

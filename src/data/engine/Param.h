@@ -18,7 +18,8 @@ public:
     FieldType dataType() const { return m_type; }
     void setDataType(FieldType type) { m_type = type; }
     const QVariant &value() const { return m_value; }
-    void setValue(const QVariant &value) { m_value = value; }
+    /// A date-time is kept as a wall-clock date-time (see Storage.h).
+    void setValue(const QVariant &value);
     bool isNull() const { return !m_value.isValid() || m_value.isNull(); }
     void clear() { m_value = QVariant(); }
 

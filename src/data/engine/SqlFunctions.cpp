@@ -1,6 +1,7 @@
 #include "SqlFunctions.h"
 
 #include "Errors.h"
+#include "NameOrder.h"
 
 #include <QString>
 #include <sqlite3.h>
@@ -54,13 +55,8 @@ void lenFunction(sqlite3_context *context, int, sqlite3_value **argv)
 
 int nocaseCollation(void *, int lengthA, const void *a, int lengthB, const void *b)
 {
-    const QString left = QString::fromUtf8(static_cast<const char *>(a), lengthA);
-    const QString right = QString::fromUtf8(static_cast<const char *>(b), lengthB);
-    const int folded = QString::compare(left, right, Qt::CaseInsensitive);
-    if (folded != 0)
-        return folded;
-    // Names equal but for case still need a fixed order.
-    return QString::compare(left, right, Qt::CaseSensitive);
+    return compareNamesUtf8(std::string_view(static_cast<const char *>(a), std::size_t(lengthA)),
+                            std::string_view(static_cast<const char *>(b), std::size_t(lengthB)));
 }
 
 } // namespace

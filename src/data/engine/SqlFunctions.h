@@ -7,8 +7,9 @@ namespace db {
 
 /// Teaches a connection what the program's statements expect of the engine:
 /// `like` matching case-insensitively for every letter (Cyrillic names too),
-/// `len` as the number of characters, and the NOCASE collation folding every
-/// letter so that names order alphabetically. Throws DataError on failure.
+/// `len` as the number of characters, and the NOCASE collation comparing names
+/// as compareNames does (equal when equal but for case, in alphabet order).
+/// Throws DataError on failure.
 void registerSqlFunctions(sqlite3 *handle);
 
 /// The matcher behind `like`: '%' any run, '_' one character, case-insensitive.

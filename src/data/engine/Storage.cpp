@@ -8,6 +8,23 @@ namespace {
 const QString kStorageFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 }
 
+QDateTime wallClock(const QDate &date, const QTime &time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime wallClock(const QDateTime &value)
+{
+    if (!value.isValid() || value.timeSpec() == Qt::UTC)
+        return value;
+    return QDateTime(value.date(), value.time(), Qt::UTC);
+}
+
+QDateTime wallClockNow()
+{
+    return wallClock(QDateTime::currentDateTime());
+}
+
 QString dateTimeToStorage(const QDateTime &value)
 {
     return value.toString(kStorageFormat);
@@ -43,7 +60,7 @@ QDateTime parseStorageForm(const Text &text)
     const QTime time(hour, minute, second, msec);
     if (year < 0 || !date.isValid() || !time.isValid())
         return QDateTime();
-    return QDateTime(date, time);
+    return wallClock(date, time);
 }
 } // namespace
 
@@ -58,20 +75,24 @@ QDateTime dateTimeFromStorage(const QString &text)
     const QDateTime fast = parseStorageForm(text);
     if (fast.isValid())
         return fast;
-    QDateTime result = QDateTime::fromString(text, kStorageFormat);
-    if (!result.isValid())
-        result = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!result.isValid()) {
-        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (date.isValid())
-            result = QDateTime(date, QTime(0, 0));
-    }
-    return result;
+    // Date and time read apart: a reading is never looked up in a zone.
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        return QDateTime();
+    if (text.size() == 10)
+        return wallClock(date);
+    if (text[10] != u' ')
+        return QDateTime();
+    const QString rest = text.mid(11);
+    QTime time = QTime::fromString(rest, QStringLiteral("HH:mm:ss.zzz"));
+    if (!time.isValid())
+        time = QTime::fromString(rest, QStringLiteral("HH:mm:ss"));
+    return time.isValid() ? wallClock(date, time) : QDateTime();
 }
 
 QDateTime zeroDateTime()
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    return wallClock(QDate(1899, 12, 30));
 }
 
 double roundMoney(double value)
@@ -98,7 +119,7 @@ QVariant toStorageValue(const QVariant &value)
     case QMetaType::QDateTime:
         return dateTimeToStorage(value.toDateTime());
     case QMetaType::QDate:
-        return dateTimeToStorage(QDateTime(value.toDate(), QTime(0, 0)));
+        return dateTimeToStorage(wallClock(value.toDate()));
     case QMetaType::Bool:
         return value.toBool() ? 1 : 0;
     default:

@@ -1,6 +1,11 @@
 #pragma once
 // How values are kept in the database file: date-times as fixed-width text so
 // that text order is time order, money rounded to four decimals.
+//
+// A date-time is a wall-clock reading (the date and time the user typed or
+// the journal shows) with no zone. In memory it is a QDateTime labelled UTC,
+// so that no zone rule can shift it or lose it: a local midnight that does
+// not exist (a daylight-saving change at 00:00) is still a valid value.
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -9,11 +14,20 @@
 
 namespace db {
 
-/// The storage text of a date-time: "yyyy-MM-dd HH:mm:ss.zzz".
+/// The wall-clock date-time of `date` at `time`.
+QDateTime wallClock(const QDate &date, const QTime &time = QTime(0, 0));
+/// `value` as a wall-clock date-time: its date and time as it reads them
+/// (a local time keeps its reading). Invalid stays invalid.
+QDateTime wallClock(const QDateTime &value);
+/// The machine's local date and time now, as a wall-clock date-time.
+QDateTime wallClockNow();
+
+/// The storage text of a date-time: "yyyy-MM-dd HH:mm:ss.zzz" (its reading).
 QString dateTimeToStorage(const QDateTime &value);
 
-/// Reads a storage text back; also accepts a bare "yyyy-MM-dd" (midnight).
-/// Gives an invalid QDateTime for text that is not a date-time.
+/// Reads a storage text back as a wall-clock date-time; also accepts
+/// "yyyy-MM-dd HH:mm:ss" and a bare "yyyy-MM-dd" (midnight). Gives an invalid
+/// QDateTime for text that is not a date-time.
 QDateTime dateTimeFromStorage(const QString &text);
 /// The same from the UTF-8 bytes of a column, without making a text first.
 QDateTime dateTimeFromStorage(QByteArrayView utf8);

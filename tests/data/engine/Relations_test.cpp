@@ -4,6 +4,8 @@
 
 #include "engine/Command.h"
 
+#include <sqlite3.h>
+
 using namespace db;
 
 namespace {
@@ -90,6 +92,31 @@ TEST_F(RelationsTest, Lookup_SeesPostedChangesOfItsSource)
     products->field("name")->setValue(QStringLiteral("Soap bar"));
     products->post();
     EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap bar");
+}
+
+TEST_F(RelationsTest, Lookup_FollowsAKeyEditedInItsSourceAndCancelled)
+{
+    products->open();
+    orders->open();
+    lines->open();
+    ASSERT_TRUE(products->locate({"id", "dateprice"}, {QStringLiteral("BBB-02"), QStringLiteral("2007-03-01 00:00:00.000")}));
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+
+    products->edit();
+    products->field("id")->setValue(QStringLiteral("CCC-03"));
+    EXPECT_TRUE(lines->valueAt(1, lines->field("ProductName")).isNull());
+    products->cancel();
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+
+    // A new row typed and dropped leaves the look-ups as they were.
+    products->append();
+    products->field("id")->setValue(QStringLiteral("BBB-02"));
+    products->field("dateprice")->setValue(QStringLiteral("2007-03-01 00:00:00.000"));
+    products->field("name")->setValue(QStringLiteral("Draft"));
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+    products->cancel();
+    EXPECT_EQ(lines->valueAt(1, lines->field("ProductName")).toString(), "Soap");
+    EXPECT_EQ(lines->valueAt(0, lines->field("ProductName")).toString(), "Cream");
 }
 
 TEST_F(RelationsTest, Detail_FollowsMasterRowAndNewHeader)
@@ -242,6 +269,33 @@ TEST_F(RelationsTest, NestedTransaction_RollbackKeepsOuterRunning)
     EXPECT_EQ(scalar("select count(*) from customer").toInt(), 2);
 }
 
+TEST_F(RelationsTest, TransactionRolledBackByTheDatabase_NextBeginStartsAfresh)
+{
+    exec("create trigger refuse_all before update of sname on customer begin select raise(rollback, 'gone'); end");
+    {
+        Transaction outer(connection);
+        exec("update customer set totalpoints = 5 where id = '1'");
+        EXPECT_THROW(exec("update customer set sname = 'x' where id = '2'"), DataError);
+        // The work of the outer transaction is gone: it must not be stored
+        // as if nothing had happened.
+        EXPECT_THROW(outer.commit(), DataError);
+        EXPECT_EQ(connection.transactionDepth(), 0);
+    }
+    EXPECT_EQ(scalar("select totalpoints from customer where id = '1'").toDouble(), 0.0);
+
+    Transaction lost(connection);
+    EXPECT_THROW(exec("update customer set sname = 'x' where id = '2'"), DataError);
+    {
+        Transaction next(connection);
+        EXPECT_EQ(connection.transactionDepth(), 1);
+        exec("update customer set totalpoints = 7 where id = '2'");
+        next.commit();
+    }
+    EXPECT_EQ(connection.transactionDepth(), 0);
+    EXPECT_EQ(scalar("select totalpoints from customer where id = '2'").toDouble(), 7.0);
+    EXPECT_TRUE(sqlite3_get_autocommit(connection.handle()));
+}
+
 TEST_F(RelationsTest, MoneyRoundedAfterIncrementStatements)
 {
     Command command(&connection, "cmExecSql");
@@ -302,6 +356,42 @@ TEST_F(RelationsTest, Connect_FailsOnMissingOrForeignFile)
     other.setDataSource(empty.fileName());
     EXPECT_THROW(other.open(), DataError);
     EXPECT_FALSE(other.isConnected());
+
+    // A file with only some of the program's tables is not one of ours either.
+    const QString partial = folder.file("partial.mdb");
+    {
+        Connection maker;
+        maker.openFile(partial, true);
+        maker.execute("create table customer (id text primary key, sname text); create table orders (id integer)");
+    }
+    other.setDataSource(partial);
+    try {
+        other.open();
+        ADD_FAILURE() << "connected to a file without the product tables";
+    } catch (const DataError &error) {
+        EXPECT_TRUE(error.text().contains("ordered, product")) << error.text().toStdString();
+    }
+    EXPECT_FALSE(other.isConnected());
+}
+
+TEST_F(RelationsTest, Connect_FailingAfterConnectHook_LeavesConnectionAndDatasetsClosed)
+{
+    connection.close();
+    products->setSql("select * from product");
+    connection.afterConnect = [this] {
+        products->open();
+        throw DataError("no catalogue");
+    };
+    EXPECT_THROW(connection.open(), DataError);
+    EXPECT_FALSE(connection.isConnected());
+    EXPECT_FALSE(products->isActive());
+    EXPECT_EQ(connection.handle(), nullptr);
+
+    // Nothing is left half-open: the next connect starts afresh.
+    connection.afterConnect = nullptr;
+    connection.open();
+    EXPECT_TRUE(connection.isConnected());
+    EXPECT_EQ(scalar("select count(*) from customer").toInt(), 2);
 }
 
 } // namespace
