@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "catalogue/RefU.h"
+#include "engine/Storage.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/Localize.h"
 #include "widgets/qubDBGrid.h"
@@ -143,8 +144,8 @@ TqubDBGrid *TfrmOrders::grid() const
 void TfrmOrders::ApplyJournalFilter()
 {
     db::Dataset *orders = m_data.qOrders;
-    const QDateTime begin(ui->dtpBegin->date(), QTime(0, 0));
-    const QDateTime end(ui->dtpEnd->date(), QTime(0, 0));
+    const QDateTime begin = db::wallClock(ui->dtpBegin->date());
+    const QDateTime end = db::wallClock(ui->dtpEnd->date());
     const QString filter = QStringLiteral("ordersdate >= ") + FormatDateTimeDefault(begin)
         + QStringLiteral(" and ordersdate < ") + FormatDateTimeDefault(end);
     orders->setFiltered(false);

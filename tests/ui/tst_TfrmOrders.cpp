@@ -86,6 +86,22 @@ private slots:
         QCOMPARE(shownOrders(), (QStringList{"2", "3", "4", "5"}));
     }
 
+    void aDayWithoutALocalMidnightIsShown()
+    {
+        // Clocks in Santiago jumped from 00:00 to 01:00 on 3 September 2023.
+        testing_support::ZoneGuard zone("America/Santiago");
+        if (!zone.active())
+            QSKIP("The machine has no America/Santiago zone");
+        start();
+        m_program->executeSql(QStringLiteral("insert into orders (id, id_customer, totalsum, refusal, ordersdate) "
+                                             "values (9, 'S', 3, 0, '2023-09-03 00:00:00.000')"));
+        m_program->data().qOrders->requery();
+        journal()->findChild<QDateEdit *>(QStringLiteral("dtpBegin"))->setDate(QDate(2023, 9, 3));
+        journal()->findChild<QDateEdit *>(QStringLiteral("dtpEnd"))->setDate(QDate(2023, 9, 4));
+        QCOMPARE(shownOrders(), QStringList{"9"});
+        QCOMPARE(totals(), (QStringList{"3", "3", "0"}));
+    }
+
     void theGridShowsTheHeaderFields()
     {
         start();
