@@ -314,6 +314,8 @@ void Department::UplineBonus(const TDepMember &m, const Reach &reach, const TDep
     const double P = m.BonusFigures.PersonalPoints;
     if (P == 0)
         return; // every share of nothing is nothing, and nothing is credited
+    if (&m == stopAt)
+        return; // the walk credits only members above it, none of whom is asked about
     int best = PersonalRank(P);
     const TDepMember *u = m.Parent;
     qint32 depth = 1;
