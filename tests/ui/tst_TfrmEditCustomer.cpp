@@ -22,12 +22,6 @@ using app_test::TestProgram;
 
 namespace {
 
-void type(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 QString customerCount(TestProgram &program)
 {
     db::Dataset probe(&program.data().ADOConnection, QStringLiteral("probe"));
@@ -72,9 +66,9 @@ private slots:
         auto *name = dialog.findChild<TDBEdit *>(QStringLiteral("edCustomerName"));
         QVERIFY(!save->isEnabled()); // a new customer starts without OK
 
-        type(name, QStringLiteral("Ив"));
+        typeText(name, QStringLiteral("Ив"));
         QVERIFY(!save->isEnabled());
-        type(id, QStringLiteral("7"));
+        typeText(id, QStringLiteral("7"));
         QVERIFY(save->isEnabled());
         QTest::keyClick(id, Qt::Key_Backspace);
         QVERIFY(!save->isEnabled());
@@ -136,8 +130,8 @@ private slots:
         }
         TfrmEditCustomer dialog(*m_source, QString(), QString(), false);
         dialog.show();
-        type(dialog.findChild<TDBEdit *>(QStringLiteral("edCustomerID")), QStringLiteral("8"));
-        type(dialog.findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Lee"));
+        typeText(dialog.findChild<TDBEdit *>(QStringLiteral("edCustomerID")), QStringLiteral("8"));
+        typeText(dialog.findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Lee"));
         dialog.findChild<TqubBitBtn *>(QStringLiteral("btnSave"))->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_customers->field(QStringLiteral("sname"))->asString(), QStringLiteral("Lee"));
@@ -162,7 +156,7 @@ private slots:
             caption = dialog->windowTitle();
             coordinator = dialog->findChild<QLineEdit *>(QStringLiteral("edCoordinator"))->text();
             generated = dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerID"))->text();
-            type(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Иванова"));
+            typeText(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Иванова"));
             dialog->findChild<TqubBitBtn *>(QStringLiteral("btnSave"))->click();
         });
         chooser.navigator()->click(TDBNavigator::Button::Insert);
@@ -198,7 +192,7 @@ private slots:
             caption = modal->windowTitle();
             auto *name = modal->findChild<TDBEdit *>(QStringLiteral("edCustomerName"));
             name->selectAll();
-            type(name, QStringLiteral("Smithson"));
+            typeText(name, QStringLiteral("Smithson"));
             modal->findChild<TqubBitBtn *>(QStringLiteral("btnSave"))->click();
         });
         emit chooser.grid()->gridDoubleClicked();

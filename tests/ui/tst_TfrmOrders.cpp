@@ -36,12 +36,6 @@ QString storedDay(int daysFromToday)
     return kToday.addDays(daysFromToday).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00.000");
 }
 
-void type(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 } // namespace
 
 class TestTfrmOrders : public QObject
@@ -161,8 +155,8 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QStringList, shown);
         start();
-        type(journal()->findChild<QLineEdit *>(QStringLiteral("Customer")), customer);
-        type(journal()->findChild<QLineEdit *>(QStringLiteral("id")), number);
+        typeText(journal()->findChild<QLineEdit *>(QStringLiteral("Customer")), customer);
+        typeText(journal()->findChild<QLineEdit *>(QStringLiteral("id")), number);
         QCOMPARE(shownOrders(), shown);
     }
 
@@ -171,7 +165,7 @@ private slots:
         start();
         // 2: 100 (Smith), 3: refusal -40 (Иванова), 4: 0 (Smith), 5: 12.5 (the other Иванова)
         QCOMPARE(totals(), (QStringList{"72.5", "112.5", "-40"}));
-        type(journal()->findChild<QLineEdit *>(QStringLiteral("Customer")), QStringLiteral("Smith"));
+        typeText(journal()->findChild<QLineEdit *>(QStringLiteral("Customer")), QStringLiteral("Smith"));
         QCOMPARE(totals(), (QStringList{"100", "100", "0"}));
 
         // A header deleted anywhere takes its sum off step by step.

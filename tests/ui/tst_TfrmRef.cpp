@@ -22,15 +22,6 @@
 
 using namespace ui_test;
 
-namespace {
-// Types any text, Cyrillic included, as key presses with their characters.
-void type(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-} // namespace
-
 class TestTfrmRef : public QObject
 {
     Q_OBJECT
@@ -119,8 +110,8 @@ private slots:
 
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
         const QList<QLineEdit *> edits = chooser.findChild<QGroupBox *>()->findChildren<QLineEdit *>();
-        type(edits[0], id);
-        type(edits[1], name);
+        typeText(edits[0], id);
+        typeText(edits[1], name);
         QCOMPARE(m_customers->filterText(), filter);
         QCOMPARE(visibleIds(), shown);
     }

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 
 namespace ui_test {
 
@@ -35,6 +36,12 @@ void onNextModal(std::function<void(QWidget *)> act)
         }
     });
     timer->start();
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 void answerNextMessageBox(QMessageBox::StandardButton button, QString *text)

@@ -22,6 +22,10 @@ namespace ui_test {
 /// message box) within a few seconds; nothing happens when none opens.
 void onNextModal(std::function<void(QWidget *)> act);
 
+/// Types `text` into `widget` key by key, each key carrying its character, so
+/// that any text (Cyrillic included) arrives as typing does.
+void typeText(QWidget *widget, const QString &text);
+
 /// Presses `button` in the next message box; its text goes to `*text`.
 void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nullptr);
 
