@@ -21,15 +21,7 @@ protected:
     /// A customer; a null `sponsor` is stored as NULL.
     void add(const QString &id, const QVariant &sponsor, const QString &name, double points, double reserve = 0)
     {
-        db::Statement insert(m_connection.handle(),
-                             QStringLiteral("insert into customer (id, id_customer, sname, totalpoints, reserve) "
-                                            "values (:id, :sponsor, :name, :points, :reserve)"));
-        insert.bind(QStringLiteral(":id"), id);
-        insert.bind(QStringLiteral(":sponsor"), sponsor);
-        insert.bind(QStringLiteral(":name"), name);
-        insert.bind(QStringLiteral(":points"), points);
-        insert.bind(QStringLiteral(":reserve"), reserve);
-        insert.execute();
+        testing_support::addCustomer(m_connection, id, sponsor, name, points, reserve);
     }
 
     void setPoints(const QString &id, double points, double reserve)

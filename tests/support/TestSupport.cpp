@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "Schema.h"
+#include "engine/Connection.h"
+#include "engine/Statement.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +65,20 @@ QLocale commaLocale()
 {
     // German: comma decimals, dd.MM.yyyy dates.
     return QLocale(QLocale::German, QLocale::Germany);
+}
+
+void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
+                 double points, double reserve)
+{
+    db::Statement insert(connection.handle(),
+                         QStringLiteral("insert into customer (id, id_customer, sname, totalpoints, reserve) "
+                                        "values (:id, :sponsor, :name, :points, :reserve)"));
+    insert.bind(QStringLiteral(":id"), id);
+    insert.bind(QStringLiteral(":sponsor"), sponsor);
+    insert.bind(QStringLiteral(":name"), name);
+    insert.bind(QStringLiteral(":points"), points);
+    insert.bind(QStringLiteral(":reserve"), reserve);
+    insert.execute();
 }
 
 } // namespace testing_support

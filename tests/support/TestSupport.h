@@ -5,6 +5,11 @@
 #include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
+
+namespace db {
+class Connection;
+}
 
 namespace testing_support {
 
@@ -51,6 +56,11 @@ private:
     bool m_hadZone;
     bool m_active;
 };
+
+/// Adds a customer row through bound parameters; a null `sponsor` is stored
+/// as NULL.
+void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
+                 double points, double reserve = 0);
 
 /// A locale with a full stop and dd.MM.yyyy dates, and one with a comma.
 QLocale pointLocale();

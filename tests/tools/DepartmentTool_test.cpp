@@ -37,14 +37,7 @@ ToolRun run(const QString &program, const QStringList &arguments)
 
 void add(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name, double points)
 {
-    db::Statement insert(connection.handle(),
-                         QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
-                                        "values (:id, :sponsor, :name, :points)"));
-    insert.bind(QStringLiteral(":id"), id);
-    insert.bind(QStringLiteral(":sponsor"), sponsor);
-    insert.bind(QStringLiteral(":name"), name);
-    insert.bind(QStringLiteral(":points"), points);
-    insert.execute();
+    testing_support::addCustomer(connection, id, sponsor, name, points);
 }
 
 // The first worked example: 1 (100) over 2 (60) and 3 (25); 2 over 4 (40) and 5 (10).
