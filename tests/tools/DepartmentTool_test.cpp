@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include "data/engine/Connection.h"
-#include "data/engine/Statement.h"
 
 #include <QDir>
 #include <QFile>
