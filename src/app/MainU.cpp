@@ -45,29 +45,27 @@ TfrmMain::TfrmMain(TData &data, const QStringList &arguments, QWidget *parent)
     m_defaultToolBar = toolBarLayout();
     bindCommands();
 
-    // 1. The switches, read-only from here on.
+    // The switches are read-only from here on.
     SetSwitches(SwitchFlags::fromArguments(arguments));
     ui->lstDebug->setVisible(Switches().debug);
 
-    // 2. Command captions and controls from the localization file.
+    // A translated command caption replaces the menu entry's own caption.
     QHash<QAction *, QString> builtInCaptions;
     for (QAction *action : commands())
         builtInCaptions.insert(action, action->text());
     LocalizeWindow(this, m_data.localization());
     applyMenuCaptions(builtInCaptions);
 
-    // 3. Menu titles.
     localizeMenuTitles();
-
-    // 4. The application title.
+    // Error boxes are headed by the (translated) application title.
     QCoreApplication::setApplicationName(applicationTitle());
 
-    // 5. The caption; from now on the data module's refreshes reach this window.
+    // From now on the data module's caption refreshes reach this window.
     if (auto *port = dynamic_cast<QtUserPort *>(&m_data.userPort()))
         port->setMainWindow(this);
     refreshCaption();
 
-    // 6. The miscellaneous settings again.
+    // Read again now that the window exists to follow them.
     m_data.readMiscSettings();
 
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -259,7 +257,7 @@ void TfrmMain::FileExit1Execute(QAction *)
 
 void TfrmMain::actOrdersExecute(QAction *sender)
 {
-    // 1. An open journal is brought forward; it carries the command's caption.
+    // One journal at a time: an open one, known by the command's caption, comes forward.
     const QString caption = commandCaption(sender);
     for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList()) {
         if (qobject_cast<TfrmOrders *>(subWindow->widget()) && subWindow->windowTitle() == caption) {
@@ -268,15 +266,14 @@ void TfrmMain::actOrdersExecute(QAction *sender)
             return;
         }
     }
-    // 2, 3. A journal whose headers cannot be read has told the user and goes.
+    // A journal whose headers cannot be read has told the user why.
     auto journal = std::make_unique<TfrmOrders>(m_data);
     if (!journal->isOpen())
         return;
-    // 4, 5. The caption, and the bottom buttons carry the main window's commands.
+    // Its buttons run the main window's own commands, so enabling follows them.
     journal->setWindowTitle(caption);
     journal->attachCommands(ui->actPrint, ui->actInsert, ui->actInsertRefusal);
     journal->setEditOrderAction([this] { runCommand(ui->actEdit); });
-    // 6. Shown, with the totals of what it shows.
     TfrmOrders *shown = journal.release();
     QMdiSubWindow *subWindow = addChildWindow(shown);
     subWindow->setWindowIcon(ui->actOrders->icon());
@@ -284,6 +281,7 @@ void TfrmMain::actOrdersExecute(QAction *sender)
     // reachable beside it.
     subWindow->setGeometry(QRect(QPoint(0, 0), ui->mdiArea->size() * 0.9));
     ui->mdiArea->setActiveSubWindow(subWindow);
+    // The totals are of what the journal shows, so they follow its filter.
     shown->recountTotals();
 }
 

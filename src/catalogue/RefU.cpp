@@ -119,16 +119,16 @@ bool TfrmRef::choose(QWidget *owner, db::Dataset &dataset, const ChooserOptions 
 
 void TfrmRef::FormCreate()
 {
-    // 1. The dataset is opened when it is closed, and put back on destruction.
+    // A shared dataset is put back as it was found when the chooser goes.
     m_wasOpen = m_dataset.isActive();
     if (!m_wasOpen)
         m_dataset.open();
     ui->grdRef->setDataSource(m_dsRef);
     ui->navRef->setDataSource(m_dsRef);
-    // 2, 3. The filter inputs; no group when there is nothing to filter by.
+    // No filter group when there is nothing to filter by.
     buildFilterInputs();
     ui->gbFilter->setVisible(!m_filterInputs.empty());
-    // 4. As wide as the group and the grid's columns.
+    // Wide enough for every column, so the user never scrolls sideways.
     const int filterWidth = m_filterInputs.empty() ? 0 : ui->gbFilter->width();
     resize(filterWidth + gridColumnsWidth() + kWidthAllowance, height());
     if (const QScreen *screen = this->screen())

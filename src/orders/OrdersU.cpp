@@ -6,7 +6,7 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "catalogue/RefU.h"
-#include "engine/Storage.h"
+#include "engine/WallClock.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/Localize.h"
 #include "widgets/qubDBGrid.h"
@@ -91,20 +91,19 @@ TfrmOrders::~TfrmOrders()
 
 void TfrmOrders::FormCreate()
 {
-    // 1. Texts from the localization file.
     LocalizeWindow(this, m_data.localization());
-    // 2. The last four days, today included: the end day is not shown.
+    // The last four days, today included: the end day itself is not shown.
     const QDateTime end = m_data.clock().addDays(1);
     ui->dtpEnd->setDate(end.date());
     ui->dtpBegin->setDate(end.addDays(-4).date());
-    // 3. The filter boxes stand for the header fields of the same name.
+    // Each filter box stands for the header field of its name, so the
+    // record filter needs no list of its own.
     for (QLineEdit *box : ui->gbFilter->findChildren<QLineEdit *>()) {
         if (box->objectName().startsWith(QLatin1String("qt_"))) // a date picker's own box
             continue;
         QPointer<QLineEdit> text(box);
         m_data.setFilterBox(m_data.qOrders, box->objectName(), [text] { return text ? text->text() : QString(); });
     }
-    // 4. The headers.
     try {
         m_data.qOrders->open();
         m_open = true;
@@ -113,7 +112,7 @@ void TfrmOrders::FormCreate()
         return;
     }
     m_data.setJournalView(this);
-    // 5. The period filter; the totals follow when the window is shown.
+    // The totals are counted when the window is shown, over what it shows.
     ApplyJournalFilter();
 }
 
