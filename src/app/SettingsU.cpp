@@ -1,6 +1,6 @@
 #include "SettingsU.h"
 
-#include "DialogScale.h"
+#include "widgets/DialogScale.h"
 #include "Fading.h"
 #include "Switches.h"
 #include "ui_SettingsU.h"
@@ -33,7 +33,6 @@ TfrmSettings::TfrmSettings(TData &data, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmSettings>()), m_data(data)
 {
     ui->setupUi(this);
-    // 1. Localize. 2. Scale. 3. Fill the controls.
     LocalizeWindow(this, m_data.localization());
     if (Switches().scaleDialogs)
         ScaleDialog(this);

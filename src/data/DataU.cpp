@@ -3,7 +3,7 @@
 #include "Messages.h"
 #include "Settings.h"
 #include "UserPort.h"
-#include "engine/Storage.h"
+#include "engine/WallClock.h"
 
 #include <QFileInfo>
 
@@ -26,20 +26,16 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     bindCustomerRules();
     bindOrderRules();
 
-    // 1. Product identifiers are generated from the current catalogue's values.
-    //    (qGetProductID takes qProduct's parameter values before each use.)
-    // 2. The journal totals start at zero (member initializers).
-    // 3. The report project beside the program.
+    // Companion files live beside the program; none of them needs to exist.
     m_reportProjectFile = m_programFolder + QStringLiteral("repOrder.rav");
-    // 4. Settings and localization files; neither needs to exist.
     m_settings = std::make_unique<IniFile>(settings::settingsPath(m_programPath));
     m_localization = std::make_unique<LocCatalogue>(m_programFolder + LocCatalogue::FileName);
-    // 5. The connection string; its data source is overridden before connecting.
+    // The program always opens its own DB2.mdb, whatever the settings name.
     ADOConnection.setConnectionString(m_settings->readString(settings::SrvSection, settings::ConnectionStringKey));
     ADOConnection.beforeConnect = [this] { ADOConnection.setDataSource(databasePath()); };
     ADOConnection.afterConnect = [this] { afterConnect(); };
     ADOConnection.afterDisconnect = [this] { afterDisconnect(); };
-    // 6. Connect when asked; a failure is shown and start-up goes on.
+    // A database that cannot be opened must not keep the program from starting.
     if (m_settings->readBool(settings::SrvSection, settings::ConnectOnStartKey, false)) {
         try {
             connect();
@@ -47,13 +43,9 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
             m_port.showError(error.text());
         }
     }
-    // 7. Product mask and flags.
     readMiscSettings();
-    // 8. Field labels from the localization file.
     localizeFields();
-    // 9. The message table.
     m_localization->loadMessages();
-    // 10. The manual beside the program.
     m_helpFileName = QStringLiteral("manual.html");
 }
 

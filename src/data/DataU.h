@@ -9,7 +9,7 @@
 #include "engine/Connection.h"
 #include "engine/DataSource.h"
 #include "engine/Dataset.h"
-#include "engine/Storage.h"
+#include "engine/WallClock.h"
 
 #include <QDateTime>
 #include <QHash>

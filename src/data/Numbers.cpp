@@ -1,6 +1,7 @@
 #include "Numbers.h"
 
 #include "engine/Format.h"
+#include "engine/QuotedText.h"
 
 #include <QLocale>
 
@@ -19,8 +20,7 @@ QString CommaToPoint(const QString &text)
 
 QString SqlQuoted(const QString &text)
 {
-    QString inner = text;
-    return u'\'' + inner.replace(u'\'', QStringLiteral("''")) + u'\'';
+    return db::quoted(text);
 }
 
 QString FormatGeneral(double value)

@@ -7,9 +7,10 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "UserPort.h"
-#include "engine/Storage.h"
+#include "engine/KeyText.h"
+#include "engine/Rounding.h"
+#include "engine/WallClock.h"
 
-#include <cmath>
 
 using db::Dataset;
 
@@ -21,19 +22,6 @@ const QString kTotalPoints = QStringLiteral("totalpoints");
 const QString kRefusal = QStringLiteral("refusal");
 const QString kOrdersDate = QStringLiteral("ordersdate");
 
-// Half-way values go to the even neighbour (0.125 → 0.12, 0.135 → 0.14).
-double roundToCentsEven(double value)
-{
-    const double scaled = value * 100.0;
-    const double below = std::floor(scaled);
-    const double fraction = scaled - below;
-    double result;
-    if (std::fabs(fraction - 0.5) < 1e-9)
-        result = std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
-    else
-        result = std::round(scaled);
-    return result / 100.0;
-}
 } // namespace
 
 void TData::bindOrderRules()
@@ -180,7 +168,7 @@ void TData::RecountJournalTotals(db::Field *sumField)
         throw;
     }
     dataset->enableControls();
-    JournalTotal = roundToCentsEven(JournalTotal);
+    JournalTotal = db::roundCentsEven(JournalTotal);
     ShowJournalTotals();
 }
 

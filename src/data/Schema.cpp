@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 namespace Schema {
 
@@ -18,8 +19,8 @@ namespace {
 // open the file fall back to SQLite's own ASCII-only NOCASE; no index is built
 // on names, so nothing stored depends on which one compared.
 //
-// Money and points are REAL rounded to four decimals by the triggers below,
-// after every write, including "set x = x + n" statements.
+// Money and points are REAL rounded to four decimals after every write,
+// including "set x = x + n" statements, by the triggers moneyTriggers() makes.
 // Date-times are "yyyy-MM-dd HH:mm:ss.zzz" text: text order is time order.
 // Yes/no is INTEGER 0/1.
 const char *const kSchema = R"SQL(
@@ -74,46 +75,53 @@ CREATE INDEX orders_date ON orders (ordersdate);
 CREATE INDEX orders_customer ON orders (id_customer);
 CREATE INDEX ordered_product ON ordered (id_product, dateprice);
 
-CREATE TRIGGER customer_money_insert AFTER INSERT ON customer
-WHEN new.totalpoints <> round(new.totalpoints, 4) OR new.reserve <> round(new.reserve, 4)
-BEGIN
-  UPDATE customer SET totalpoints = round(totalpoints, 4), reserve = round(reserve, 4) WHERE rowid = new.rowid;
-END;
-CREATE TRIGGER customer_money_update AFTER UPDATE OF totalpoints, reserve ON customer
-WHEN new.totalpoints <> round(new.totalpoints, 4) OR new.reserve <> round(new.reserve, 4)
-BEGIN
-  UPDATE customer SET totalpoints = round(totalpoints, 4), reserve = round(reserve, 4) WHERE rowid = new.rowid;
-END;
-CREATE TRIGGER orders_money_insert AFTER INSERT ON orders
-WHEN new.totalsum <> round(new.totalsum, 4) OR new.totalpoints <> round(new.totalpoints, 4)
-BEGIN
-  UPDATE orders SET totalsum = round(totalsum, 4), totalpoints = round(totalpoints, 4) WHERE id = new.id;
-END;
-CREATE TRIGGER orders_money_update AFTER UPDATE OF totalsum, totalpoints ON orders
-WHEN new.totalsum <> round(new.totalsum, 4) OR new.totalpoints <> round(new.totalpoints, 4)
-BEGIN
-  UPDATE orders SET totalsum = round(totalsum, 4), totalpoints = round(totalpoints, 4) WHERE id = new.id;
-END;
-CREATE TRIGGER product_money_insert AFTER INSERT ON product
-WHEN new.price <> round(new.price, 4) OR new.points <> round(new.points, 4)
-BEGIN
-  UPDATE product SET price = round(price, 4), points = round(points, 4) WHERE rowid = new.rowid;
-END;
-CREATE TRIGGER product_money_update AFTER UPDATE OF price, points ON product
-WHEN new.price <> round(new.price, 4) OR new.points <> round(new.points, 4)
-BEGIN
-  UPDATE product SET price = round(price, 4), points = round(points, 4) WHERE rowid = new.rowid;
-END;
-
 PRAGMA user_version = 1;
 )SQL";
+
+/// The money and points columns of each table: the database rounds them to
+/// the storage precision, as db::roundMoney does in memory.
+struct MoneyColumns
+{
+    const char *table;
+    const char *rowKey; // finds the row just written
+    const char *columns[2];
+};
+
+const MoneyColumns kMoneyColumns[] = {
+    {"customer", "rowid", {"totalpoints", "reserve"}},
+    {"orders", "id", {"totalsum", "totalpoints"}},
+    {"product", "rowid", {"price", "points"}},
+};
+
+QString moneyTriggers()
+{
+    QString sql;
+    for (const MoneyColumns &money : kMoneyColumns) {
+        const QString table = QLatin1String(money.table), key = QLatin1String(money.rowKey);
+        QStringList changed, rounded, columns;
+        for (const char *column : money.columns) {
+            const QString c = QLatin1String(column);
+            columns << c;
+            changed << QStringLiteral("new.%1 <> round(new.%1, 4)").arg(c);
+            rounded << QStringLiteral("%1 = round(%1, 4)").arg(c);
+        }
+        const QString body = QStringLiteral("WHEN %1\nBEGIN\n  UPDATE %2 SET %3 WHERE %4 = new.%4;\nEND;\n")
+                                 .arg(changed.join(QStringLiteral(" OR ")), table,
+                                      rounded.join(QStringLiteral(", ")), key);
+        sql += QStringLiteral("CREATE TRIGGER %1_money_insert AFTER INSERT ON %1\n").arg(table) + body;
+        sql += QStringLiteral("CREATE TRIGGER %1_money_update AFTER UPDATE OF %2 ON %1\n")
+                   .arg(table, columns.join(QStringLiteral(", ")))
+            + body;
+    }
+    return sql;
+}
 
 } // namespace
 
 void create(db::Connection &connection)
 {
     db::Transaction transaction(connection);
-    connection.execute(QString::fromUtf8(kSchema));
+    connection.execute(QString::fromUtf8(kSchema) + moneyTriggers());
     transaction.commit();
 }
 
@@ -122,7 +130,7 @@ void createFile(const QString &path)
     if (QFileInfo::exists(path))
         throw db::DataError(QStringLiteral("File '%1' already exists").arg(path));
     db::Connection connection;
-    connection.openFile(path, true);
+    connection.openFile(path, db::FileMode::Create);
     create(connection);
     connection.close();
 }

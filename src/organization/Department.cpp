@@ -3,7 +3,7 @@
 #include "DepNumbers.h"
 
 #include "engine/Connection.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <QLocale>
 

@@ -7,7 +7,7 @@
 
 #include "engine/Connection.h"
 #include "engine/NameOrder.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <sqlite3.h>
 

@@ -4,20 +4,6 @@
 
 namespace {
 
-bool isNumeric(db::FieldType type)
-{
-    switch (type) {
-    case db::FieldType::Integer:
-    case db::FieldType::AutoInc:
-    case db::FieldType::Float:
-    case db::FieldType::Currency:
-    case db::FieldType::BCD:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isModifiable(const db::Field *field)
 {
     return field->kind() == db::FieldKind::Data && !field->isReadOnly();
@@ -179,7 +165,7 @@ QVariant DatasetTableModel::data(const QModelIndex &index, int role) const
             return {};
         return m_dataset->valueAt(index.row(), field).toBool() ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
-        return int((isNumeric(field->type()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        return int((db::isNumeric(field->type()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     case ValueRole:
         return m_dataset->valueAt(index.row(), field);
     default:

@@ -107,8 +107,7 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     db::Field *field = m_grid->columnField(index.column());
     if (field && !field->editMask().isEmpty())
         editor->setInputMask(EditMask(field->editMask()).toQtInputMask());
-    else if (field && field->size() > 0
-             && (field->type() == db::FieldType::String || field->type() == db::FieldType::FixedChar))
+    else if (field && field->size() > 0 && db::isText(field->type()))
         editor->setMaxLength(field->size());
     m_editor = editor;
     m_editorField = field;

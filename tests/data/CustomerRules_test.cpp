@@ -5,7 +5,7 @@
 #include "OrgTree.h"
 #include "ScriptedUserPort.h"
 #include "TestSupport.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "Messages.h"
 #include "ScriptedUserPort.h"
 #include "TestSupport.h"
-#include "engine/Storage.h"
+#include "engine/WallClock.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -129,7 +129,7 @@ TEST_F(DataModuleTest, Connect_ToAFileTheCatalogueQueryCannotRead_StaysDisconnec
     // opens and the current catalogue cannot be found.
     {
         db::Connection maker;
-        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.openFile(folder.file("DB2.mdb"), db::FileMode::Create);
         maker.execute("create table customer (id text); create table orders (id integer);"
                       "create table ordered (id_orders integer); create table product (id text)");
     }
@@ -145,7 +145,7 @@ TEST_F(DataModuleTest, Connect_ToAFileWithoutTheProductTables_FailsWithTheEngine
 {
     {
         db::Connection maker;
-        maker.openFile(folder.file("DB2.mdb"), true);
+        maker.openFile(folder.file("DB2.mdb"), db::FileMode::Create);
         maker.execute("create table customer (id text primary key, sname text)");
     }
     TData &d = create("[SrvSettings]\r\nConnectOnStart=1\r\n");

@@ -20,19 +20,6 @@ using testing_support::ProgramFolder;
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 TEST(IniFile, MissingFile_ReadsDefaultsAndFirstWriteCreatesIt)
 {
     ProgramFolder folder;
@@ -45,14 +32,14 @@ TEST(IniFile, MissingFile_ReadsDefaultsAndFirstWriteCreatesIt)
     EXPECT_TRUE(ini.sections().isEmpty());
 
     ini.writeBool(QStringLiteral("MiscSettings"), QStringLiteral("ShowHints"), true);
-    EXPECT_EQ(readBytes(ini.path()), QByteArray("[MiscSettings]\r\nShowHints=1\r\n"));
+    EXPECT_EQ(testing_support::readFileBytes(ini.path()), QByteArray("[MiscSettings]\r\nShowHints=1\r\n"));
 }
 
 TEST(IniFile, ReadBool_IntegersDecideOtherTextGivesDefault)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("b.ini"));
-    writeBytes(path, "[S]\nyes=yes\ntwo=2\nhex=0x1\nHEX=0X1F\nzero=0\nhexzero=0x0\nabc=abc\n"
+    testing_support::writeFileBytes(path, "[S]\nyes=yes\ntwo=2\nhex=0x1\nHEX=0X1F\nzero=0\nhexzero=0x0\nabc=abc\n"
                      "empty=\nneg=-1\nquoted='1'\nblanks=  3  \ntrailing=12abc\nbarehex=0x\n");
     const IniFile ini(path);
     const auto read = [&](const char *key, bool def) {
@@ -80,7 +67,7 @@ TEST(IniFile, Names_CompareWithoutLetterCase)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("c.ini"));
-    writeBytes(path, "[MiscSettings]\r\nShowHints=1\r\n");
+    testing_support::writeFileBytes(path, "[MiscSettings]\r\nShowHints=1\r\n");
     IniFile ini(path);
     EXPECT_TRUE(ini.hasKey(QStringLiteral("miscsettings"), QStringLiteral("SHOWHINTS")));
     EXPECT_EQ(ini.readString(QStringLiteral("MISCSETTINGS"), QStringLiteral("showhints")),
@@ -88,19 +75,19 @@ TEST(IniFile, Names_CompareWithoutLetterCase)
 
     // Rewriting under another spelling changes the one line, adds nothing.
     ini.writeString(QStringLiteral("MISCSETTINGS"), QStringLiteral("showhints"), QStringLiteral("0"));
-    EXPECT_EQ(readBytes(path), QByteArray("[MiscSettings]\r\nShowHints=0\r\n"));
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("[MiscSettings]\r\nShowHints=0\r\n"));
 }
 
 TEST(IniFile, NewKey_GoesToEndOfItsSectionAndNewSectionToEndOfFile)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("loc"));
-    writeBytes(path, "[Controls]\r\na=1\r\n\r\n[Consts]\r\nb=2\r\n");
+    testing_support::writeFileBytes(path, "[Controls]\r\na=1\r\n\r\n[Consts]\r\nb=2\r\n");
     IniFile ini(path);
     ini.writeString(QStringLiteral("controls"), QStringLiteral("c"), QStringLiteral("3"));
     ini.writeString(QStringLiteral("Errors"), QStringLiteral("Caption"), QStringLiteral("x"));
     ini.writeString(QStringLiteral("Consts"), QStringLiteral("d"), QStringLiteral("4"));
-    EXPECT_EQ(readBytes(path), QByteArray("[Controls]\r\na=1\r\nc=3\r\n\r\n"
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("[Controls]\r\na=1\r\nc=3\r\n\r\n"
                                           "[Consts]\r\nb=2\r\nd=4\r\n\r\n"
                                           "[Errors]\r\nCaption=x\r\n"));
 }
@@ -109,7 +96,7 @@ TEST(IniFile, ReadValue_BlanksAroundAndOnePairOfMatchingQuotesRemoved)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("v.ini"));
-    writeBytes(path, "[S]\n plain =  two words \t\norder=' Order '\ndouble=\" x \"\n"
+    testing_support::writeFileBytes(path, "[S]\n plain =  two words \t\norder=' Order '\ndouble=\" x \"\n"
                      "mixed='x\"\nempty=''\nlone='\nequals=a=b\nnested=''x''\n"
                      "utf8=\xd0\x97\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7\n");
     const IniFile ini(path);
@@ -135,7 +122,7 @@ TEST(IniFile, LongValue_CutAt2047Characters)
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("long.ini"));
     const QByteArray value(5000, 'x');
-    writeBytes(path, "[S]\nk=" + value + "\nq='" + value + "'\n");
+    testing_support::writeFileBytes(path, "[S]\nk=" + value + "\nq='" + value + "'\n");
     const IniFile ini(path);
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QString(2047, u'x'));
     // Quotes go first, then the cut: no stray quote at the front.
@@ -159,7 +146,7 @@ TEST(IniFile, OddContent_ReadsSensiblyAndRewritesOtherLinesUnchanged)
                                "[s]\n"
                                "other=3\n"
                                "dup=third";
-    writeBytes(path, content);
+    testing_support::writeFileBytes(path, content);
     IniFile ini(path);
 
     EXPECT_EQ(ini.sections(), QStringList{QStringLiteral("S")});
@@ -178,21 +165,21 @@ TEST(IniFile, OddContent_ReadsSensiblyAndRewritesOtherLinesUnchanged)
     const qsizetype next = expected.indexOf("[s]\r\n");
     expected.insert(next, "added=4\r\n");
     expected += "\r\n";
-    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_EQ(testing_support::readFileBytes(path), expected);
 }
 
 TEST(IniFile, WriteWithLineBreakOrBadName_ThrowsAndLeavesFile)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("w.ini"));
-    writeBytes(path, "[S]\r\nk=1\r\n");
+    testing_support::writeFileBytes(path, "[S]\r\nk=1\r\n");
     IniFile ini(path);
     EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("a\nb")),
                  db::DataError);
     EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("a=b"), QStringLiteral("1")),
                  db::DataError);
     EXPECT_THROW(ini.writeString(QString(), QStringLiteral("k"), QStringLiteral("1")), db::DataError);
-    EXPECT_EQ(readBytes(path), QByteArray("[S]\r\nk=1\r\n"));
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("[S]\r\nk=1\r\n"));
 }
 
 TEST(IniFile, UnwritableLocation_ThrowsDataErrorNamingTheFile)
@@ -265,17 +252,17 @@ TEST(IniFile, ReadOnlyFolder_WritableFileIsRewrittenInPlace)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("quorvel.ini"));
-    writeBytes(path, "; kept\n[SrvSettings]\nConnectOnStart=0\nADOConnectionString=a long connection string\n");
+    testing_support::writeFileBytes(path, "; kept\n[SrvSettings]\nConnectOnStart=0\nADOConnectionString=a long connection string\n");
     LockedFolder locked(folder.folder());
     if (!locked.ok())
         GTEST_SKIP() << "cannot make a folder without write access here";
     IniFile ini(path);
     ini.writeBool(QStringLiteral("SrvSettings"), QStringLiteral("ConnectOnStart"), true);
-    EXPECT_EQ(readBytes(path),
+    EXPECT_EQ(testing_support::readFileBytes(path),
               QByteArray("; kept\r\n[SrvSettings]\r\nConnectOnStart=1\r\nADOConnectionString=a long connection string\r\n"));
     // Shorter than before: nothing of the old text is left at the end.
     ini.writeString(QStringLiteral("SrvSettings"), QStringLiteral("ADOConnectionString"), QStringLiteral("b"));
-    EXPECT_EQ(readBytes(path), QByteArray("; kept\r\n[SrvSettings]\r\nConnectOnStart=1\r\nADOConnectionString=b\r\n"));
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("; kept\r\n[SrvSettings]\r\nConnectOnStart=1\r\nADOConnectionString=b\r\n"));
 
     // A file that is not there cannot be made in such a folder.
     IniFile absent(folder.file(QStringLiteral("other.ini")));
@@ -287,7 +274,7 @@ TEST(IniFile, ReadOnlyFolder_FailedRewriteLeavesTheOldTextByteForByte)
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("quorvel.ini"));
     const QByteArray original("[SrvSettings]\nConnectOnStart=0\n");
-    writeBytes(path, original);
+    testing_support::writeFileBytes(path, original);
     LockedFolder locked(folder.folder());
     if (!locked.ok())
         GTEST_SKIP() << "cannot make a folder without write access here";
@@ -311,14 +298,14 @@ TEST(IniFile, ReadOnlyFolder_FailedRewriteLeavesTheOldTextByteForByte)
     ::setrlimit(RLIMIT_FSIZE, &savedLimit);
     ::sigaction(SIGXFSZ, &saved, nullptr);
     EXPECT_TRUE(threw);
-    EXPECT_EQ(readBytes(path), original);
+    EXPECT_EQ(testing_support::readFileBytes(path), original);
 }
 
 TEST(IniFile, ReadOnlyFile_WriteThrowsAndContentStays)
 {
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("ro.ini"));
-    writeBytes(path, "[S]\r\nk=1\r\n");
+    testing_support::writeFileBytes(path, "[S]\r\nk=1\r\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
     if (QFileInfo(path).isWritable())
         GTEST_SKIP() << "file permissions are not enforced for this user";

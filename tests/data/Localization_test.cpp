@@ -12,19 +12,6 @@ using testing_support::ProgramFolder;
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 QStringList tableKeys()
 {
     QStringList keys;
@@ -59,7 +46,7 @@ TEST_F(Localization, FreshFile_ReceivesEveryMessageKeyInTableOrderQuoted)
     EXPECT_EQ(loc.file().sections(), QStringList{QStringLiteral("Consts")});
     EXPECT_EQ(loc.file().keys(QStringLiteral("Consts")), tableKeys());
 
-    const QByteArray bytes = readBytes(m_path);
+    const QByteArray bytes = testing_support::readFileBytes(m_path);
     EXPECT_TRUE(bytes.startsWith("[Consts]\r\nlDelMes='Delete current record?%srestore will be "
                                  "impossible!'\r\nlIndefiniteCatalog=''\r\nlPeriodFrom=' From '\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nlChangeToOrder='Change on \"Order\"'\r\n"));
@@ -73,7 +60,7 @@ TEST_F(Localization, FreshFile_ReceivesEveryMessageKeyInTableOrderQuoted)
 TEST_F(Localization, SecondStart_ReadsEveryWrittenTextBackUnchanged)
 {
     LocCatalogue(m_path).loadMessages();
-    const QByteArray written = readBytes(m_path);
+    const QByteArray written = testing_support::readFileBytes(m_path);
     for (const MessageEntry &entry : messageTable())
         Messages().*entry.member = QStringLiteral("stale");
 
@@ -82,7 +69,7 @@ TEST_F(Localization, SecondStart_ReadsEveryWrittenTextBackUnchanged)
     EXPECT_EQ(Messages().lOrder, QStringLiteral(" Order "));
     EXPECT_EQ(Messages().lBackupErrorMes,
               QStringLiteral("The backup operation failed\n\rError code - %d"));
-    EXPECT_EQ(readBytes(m_path), written); // present keys are never rewritten
+    EXPECT_EQ(testing_support::readFileBytes(m_path), written); // present keys are never rewritten
 }
 
 TEST_F(Localization, AwkwardTexts_RoundTripThroughTheFile)
@@ -113,7 +100,7 @@ TEST_F(Localization, AwkwardTexts_RoundTripThroughTheFile)
 TEST_F(Localization, TranslatedFile_WinsIncludingEmptyAndBareValues)
 {
     Messages().fixedError = QStringLiteral("stale");
-    writeBytes(m_path, "[consts]\r\n"
+    testing_support::writeFileBytes(m_path, "[consts]\r\n"
                        "fixedError=Fehler\r\n"
                        "lOrder=' Bestellung '\r\n"
                        "lRefusal=  Verzicht  \r\n"

@@ -6,8 +6,8 @@
 #include "Messages.h"
 #include "ScriptedUserPort.h"
 #include "TestSupport.h"
-#include "engine/Statement.h"
-#include "engine/Storage.h"
+#include "engine/Statement_p.h"
+#include "engine/Storage_p.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 
 #include "engine/Connection.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 class DepartmentFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_connection.openFile(m_folder.createDatabase(), false); }
+    void SetUp() override { m_connection.openFile(m_folder.createDatabase()); }
 
     /// A customer; a null `sponsor` is stored as NULL.
     void add(const QString &id, const QVariant &sponsor, const QString &name, double points, double reserve = 0)

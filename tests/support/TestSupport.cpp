@@ -2,12 +2,13 @@
 
 #include "Schema.h"
 #include "engine/Connection.h"
-#include "engine/Statement.h"
+#include "engine/Command.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <ctime>
+#include <stdexcept>
 
 namespace testing_support {
 
@@ -55,6 +56,19 @@ ZoneGuard::~ZoneGuard()
     ::tzset();
 }
 
+QByteArray readFileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
 QLocale pointLocale()
 {
     // English (UK): full stop decimals, dd/MM/yyyy dates.
@@ -70,14 +84,14 @@ QLocale commaLocale()
 void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
                  double points, double reserve)
 {
-    db::Statement insert(connection.handle(),
-                         QStringLiteral("insert into customer (id, id_customer, sname, totalpoints, reserve) "
-                                        "values (:id, :sponsor, :name, :points, :reserve)"));
-    insert.bind(QStringLiteral(":id"), id);
-    insert.bind(QStringLiteral(":sponsor"), sponsor);
-    insert.bind(QStringLiteral(":name"), name);
-    insert.bind(QStringLiteral(":points"), points);
-    insert.bind(QStringLiteral(":reserve"), reserve);
+    db::Command insert(&connection, QStringLiteral("addCustomer"));
+    insert.setText(QStringLiteral("insert into customer (id, id_customer, sname, totalpoints, reserve) "
+                                  "values (:id, :sponsor, :name, :points, :reserve)"));
+    insert.param(QStringLiteral("id")).setValue(id);
+    insert.param(QStringLiteral("sponsor")).setValue(sponsor);
+    insert.param(QStringLiteral("name")).setValue(name);
+    insert.param(QStringLiteral("points")).setValue(points);
+    insert.param(QStringLiteral("reserve")).setValue(reserve);
     insert.execute();
 }
 

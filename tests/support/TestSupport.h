@@ -62,6 +62,11 @@ private:
 void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
                  double points, double reserve = 0);
 
+/// The bytes of a file; empty when it cannot be read.
+QByteArray readFileBytes(const QString &path);
+/// Replaces a file's bytes; throws std::runtime_error when it cannot.
+void writeFileBytes(const QString &path, const QByteArray &bytes);
+
 /// A locale with a full stop and dd.MM.yyyy dates, and one with a comma.
 QLocale pointLocale();
 QLocale commaLocale();

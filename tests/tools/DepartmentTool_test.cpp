@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 
-#include "data/engine/Connection.h"
+#include "engine/Connection.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,7 +126,7 @@ TEST(DepartmentTool, PrintsTheDepartmentOrFailsWithAMessageAndNoOutput)
         case File::Database: {
             path = folder.createDatabase();
             db::Connection connection;
-            connection.openFile(path, false);
+            connection.openFile(path);
             if (test.fill)
                 test.fill(connection);
             break;

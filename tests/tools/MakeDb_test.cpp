@@ -5,10 +5,10 @@
 #include "MakeDb.h"
 #include "TestSupport.h"
 
-#include "data/engine/Connection.h"
-#include "data/engine/Errors.h"
-#include "data/engine/Statement.h"
-#include "data/engine/Storage.h"
+#include "engine/Connection.h"
+#include "engine/Errors.h"
+#include "engine/Statement_p.h"
+#include "engine/Storage_p.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -90,7 +90,7 @@ std::pair<qint64, qint64> treeReachAndLevels(db::Connection &c)
 QString dump(const QString &path)
 {
     db::Connection c;
-    c.openFile(path, false);
+    c.openFile(path);
     QString text;
     for (const char *sql : {"select * from customer order by id", "select * from product order by dateprice, id",
                             "select * from orders order by id", "select * from ordered order by id_orders, id_product"}) {
@@ -121,7 +121,7 @@ TEST(MakeDbDemo, PointsTotalsAndCataloguesAgreeWithTheLines)
     const QString path = folder.file(QStringLiteral("DB2.mdb"));
     const makedb::Summary summary = makedb::fillDemo(path, kToday);
     db::Connection c;
-    c.openFile(path, false);
+    c.openFile(path);
 
     expectConsistent(c);
     EXPECT_EQ(summary.orders, count(c, QStringLiteral("select count(*) from orders")));
@@ -136,7 +136,7 @@ TEST(MakeDbDemo, LooksLikeASmallOrganizationOverTheLastTwoMonths)
     const QString path = folder.file(QStringLiteral("DB2.mdb"));
     makedb::fillDemo(path, kToday);
     db::Connection c;
-    c.openFile(path, false);
+    c.openFile(path);
 
     const qint64 customers = count(c, QStringLiteral("select count(*) from customer"));
     EXPECT_GE(customers, 25);
@@ -219,7 +219,7 @@ TEST(MakeDbGenerate, MakesADeepSkewedTreeAndConsistentOrders)
     options.until = QDate(2026, 4, 30);
     const makedb::Summary summary = makedb::generate(path, options);
     db::Connection c;
-    c.openFile(path, false);
+    c.openFile(path);
 
     expectConsistent(c);
 
@@ -267,7 +267,7 @@ TEST(MakeDbGenerate, EvenASmallTreeReachesTenLevels)
         options.orders = 50;
         makedb::generate(path, options);
         db::Connection c;
-        c.openFile(path, false);
+        c.openFile(path);
         const auto [reached, levels] = treeReachAndLevels(c);
         EXPECT_EQ(customers, reached);
         EXPECT_GE(levels, 10) << customers << " customers";
@@ -363,14 +363,14 @@ TEST(MakeDbCommandLine, MakesEachKindOfFileAndSaysWhatItWrote)
         out.flush();
         EXPECT_EQ(1, outText.count(u'\n')) << "one line of summary: " << outText.toStdString();
         db::Connection c;
-        c.openFile(test.args.last(), false);
+        c.openFile(test.args.last());
         EXPECT_EQ(test.customers, count(c, QStringLiteral("select count(*) from customer")));
         if (test.customers > 0) {
             EXPECT_TRUE(outText.contains(QStringLiteral("%1 customers").arg(test.customers))) << outText.toStdString();
         }
     }
     db::Connection c;
-    c.openFile(generated, false);
+    c.openFile(generated);
     EXPECT_EQ(500, count(c, QStringLiteral("select count(*) from orders")));
     EXPECT_EQ(2, count(c, QStringLiteral("select count(distinct dateprice) from product")));
     EXPECT_EQ(QStringLiteral("2025-12-01 00:00:00.000"), scalar(c, QStringLiteral("select min(dateprice) from product")));

@@ -17,8 +17,7 @@ private slots:
     void init()
     {
         m_db = std::make_unique<TestDatabase>();
-        m_db->exec("insert into customer (id, sname, totalpoints) values ('1', 'Ivanov', 10), ('2', 'Petrov', 2.5), "
-                   "('3', 'Sidorov', 0)");
+        m_db->addThreeCustomers(2.5);
         m_db->exec("insert into orders (id, id_customer, totalsum, refusal, ordersdate) values "
                    "(1, '1', 100, 0, '2024-03-01 00:00:00.000'), (2, '1', -40, 1, '2024-03-02 00:00:00.000')");
     }

@@ -5,7 +5,7 @@
 #include "ProgramFixture.h"
 #include "UiTestSupport.h"
 
-#include "app/DialogScale.h"
+#include "widgets/DialogScale.h"
 
 #include <QApplication>
 #include <QDialog>

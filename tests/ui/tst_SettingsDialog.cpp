@@ -38,12 +38,6 @@ void click(QWidget *dialog, const char *button)
     dialog->findChild<QPushButton *>(QLatin1String(button))->click();
 }
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Opens a settings dialog over the running program, lets `act` work on it
 // while it is shown modally, and gives the way it closed.
 int runDialog(TestProgram &program, std::function<void(QDialog *)> act)
@@ -131,7 +125,7 @@ void TestSettingsDialog::boxesReadTheirKeys()
     TestProgram program;
     program.writeSettings(lines);
     program.start();
-    const QByteArray before = readBytes(program.settingsPath());
+    const QByteArray before = testing_support::readFileBytes(program.settingsPath());
     QStringList found;
     runDialog(program, [&](QDialog *dialog) {
         for (const QString &name : kBoxes)
@@ -142,7 +136,7 @@ void TestSettingsDialog::boxesReadTheirKeys()
     found.sort();
     ticked.sort();
     QCOMPARE(found, ticked);
-    QCOMPARE(readBytes(program.settingsPath()), before);
+    QCOMPARE(testing_support::readFileBytes(program.settingsPath()), before);
 }
 
 void TestSettingsDialog::okWritesTheMiscellaneousSectionOnly_data()
@@ -183,7 +177,7 @@ void TestSettingsDialog::okWritesTheMiscellaneousSectionOnly()
                  tick.contains(name) ? QStringLiteral("1") : QStringLiteral("0"));
     if (!lines.isEmpty()) {
         // Hand-kept entries keep their exact text; the dialog never writes the mask.
-        const QByteArray text = readBytes(program.settingsPath());
+        const QByteArray text = testing_support::readFileBytes(program.settingsPath());
         QVERIFY(text.startsWith((lines.mid(0, 4).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8()));
         QCOMPARE(file.keys(QStringLiteral("SrvSettings")), (QStringList{"ADOConnectionString", "ConnectOnStart"}));
         QCOMPARE(file.readRawString(settings::MiscSection, settings::ProductIdMaskKey), QStringLiteral("LLL-00;0;_"));
@@ -210,7 +204,7 @@ void TestSettingsDialog::cancelAndEscapeWriteNothing()
     if (withFile)
         program.writeSettings({"[MiscSettings]", "ShowHints=1"});
     program.start();
-    const QByteArray before = readBytes(program.settingsPath());
+    const QByteArray before = testing_support::readFileBytes(program.settingsPath());
     const int result = runDialog(program, [&](QDialog *dialog) {
         for (const QString &name : kBoxes)
             box(dialog, name)->setChecked(!box(dialog, name)->isChecked());
@@ -221,7 +215,7 @@ void TestSettingsDialog::cancelAndEscapeWriteNothing()
     });
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(QFile::exists(program.settingsPath()), withFile);
-    QCOMPARE(readBytes(program.settingsPath()), before);
+    QCOMPARE(testing_support::readFileBytes(program.settingsPath()), before);
 }
 
 void TestSettingsDialog::unwritableFileReportsTheKeyAndStillCloses()

@@ -19,8 +19,7 @@ private slots:
     void init()
     {
         m_db = std::make_unique<TestDatabase>();
-        m_db->exec("insert into customer (id, sname, totalpoints) values ('1', 'Ivanov', 10), ('2', 'Petrov', 2), "
-                   "('3', 'Sidorov', 0)");
+        m_db->addThreeCustomers();
         m_dataset = m_db->customers();
         m_source = std::make_unique<db::DataSource>(m_dataset.get(), QStringLiteral("dsCustomer"));
         m_nav = std::make_unique<TDBNavigator>();

@@ -4,7 +4,7 @@
 #include "organization/DepartmentText.h"
 
 #include "engine/Connection.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <QElapsedTimer>
 
@@ -70,7 +70,7 @@ qint64 plainScan(db::Connection &connection)
 bool rootDepartment(const Database &database, int repeat, QTextStream &out)
 {
     db::Connection connection;
-    connection.openFile(database.path, false);
+    connection.openFile(database.path);
 
     qint64 checksum = 0;
     const Timing scan = time(repeat, [&] { checksum += plainScan(connection); });
@@ -111,7 +111,7 @@ bool rootDepartment(const Database &database, int repeat, QTextStream &out)
 bool explanations(const Database &database, int repeat, QTextStream &out)
 {
     db::Connection connection;
-    connection.openFile(database.path, false);
+    connection.openFile(database.path);
     Department department;
     department.Build(connection, database.head);
     const TDepMember &head = department.DepList()[0];

@@ -8,7 +8,7 @@
 
 #include "engine/Connection.h"
 #include "engine/Errors.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,7 +70,7 @@ bench::Database chain(const QString &folder, int generations, QTextStream &out)
     makedb(folder, {part});
     {
         db::Connection connection;
-        connection.openFile(part, false);
+        connection.openFile(part);
         db::Transaction transaction(connection);
         db::Statement insert(connection.handle(),
                              QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "

@@ -42,7 +42,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     try {
         db::Connection connection;
-        connection.openFile(positional[0], false);
+        connection.openFile(positional[0]);
         Department department;
         department.Build(connection, positional.value(1));
         out << departmenttext::table(department, detail);

@@ -1,6 +1,6 @@
 #include "BulkWriter.h"
 
-#include "data/engine/Connection.h"
+#include "engine/Connection.h"
 
 namespace makedb {
 

@@ -2,7 +2,7 @@
 // Prepared inserts for the four tables, reused row after row inside the
 // caller's transaction.
 
-#include "data/engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "MakeDb.h"
 
-#include "data/engine/Errors.h"
+#include "engine/Errors.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "Names.h"
 #include "OrderMaker.h"
 
-#include "data/engine/Errors.h"
+#include "engine/Errors.h"
 
 #include <QVariant>
 #include <algorithm>

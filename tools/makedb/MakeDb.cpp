@@ -1,9 +1,9 @@
 #include "MakeDb.h"
 #include "MakeDbInternal.h"
 
-#include "data/Schema.h"
-#include "data/engine/Connection.h"
-#include "data/engine/Errors.h"
+#include "Schema.h"
+#include "engine/Connection.h"
+#include "engine/Errors.h"
 
 #include <QFile>
 
@@ -19,7 +19,7 @@ Summary fillNewFile(const QString &path, const std::function<Summary(db::Connect
     Schema::createFile(path); // refuses an existing file before anything else happens
     try {
         db::Connection connection;
-        connection.openFile(path, false);
+        connection.openFile(path);
         // The file is new and is deleted if anything fails, so nothing is
         // gained by waiting for the disk after each page; a large cache keeps
         // the indexes of a million orders in memory.

@@ -1,6 +1,6 @@
 #include "OrderMaker.h"
 
-#include "data/engine/Storage.h"
+#include "engine/Storage_p.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "Connection.h"
 #include "Errors.h"
-#include "Statement.h"
+#include "Statement_p.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 #include "Connection.h"
 
 #include "Errors.h"
-#include "SqlFunctions.h"
+#include "SqlFunctions_p.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -58,7 +58,7 @@ void Connection::open()
         return;
     if (beforeConnect)
         beforeConnect();
-    openFile(dataSource(), false);
+    openFile(dataSource());
     if (!afterConnect)
         return;
     try {
@@ -66,14 +66,15 @@ void Connection::open()
     } catch (...) {
         // A connect that failed half-way leaves nothing open: no dataset the
         // hook opened, and not the file.
-        closeClients(true);
+        closeClients(CloseFailure::Ignore);
         closeHandle();
         throw;
     }
 }
 
-void Connection::openFile(const QString &path, bool create)
+void Connection::openFile(const QString &path, FileMode mode)
 {
+    const bool create = mode == FileMode::Create;
     if (isConnected())
         throw DataError(QStringLiteral("The connection is already open"));
     if (!create && !QFileInfo(path).isFile())
@@ -128,18 +129,17 @@ void Connection::checkTables(const QString &path)
                             .arg(path, missing.join(QStringLiteral(", "))));
 }
 
-void Connection::closeClients(bool quietly)
+void Connection::closeClients(CloseFailure onFailure)
 {
     // Closing a dataset may run rules that close others; walk a copy.
     const std::vector<ConnectionClient *> clients = m_clients;
     for (ConnectionClient *client : clients) {
         if (std::find(m_clients.begin(), m_clients.end(), client) == m_clients.end())
             continue;
-        if (!quietly) {
+        if (onFailure == CloseFailure::Throw) {
             client->close();
             continue;
         }
-        // Unwinding a failed connect: the first failure is the one to report.
         try {
             client->close();
         } catch (...) {
@@ -153,7 +153,7 @@ void Connection::close()
         return;
     if (beforeDisconnect)
         beforeDisconnect();
-    closeClients(false);
+    closeClients(CloseFailure::Throw);
     closeHandle();
     if (afterDisconnect)
         afterDisconnect();

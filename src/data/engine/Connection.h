@@ -19,6 +19,9 @@ public:
     virtual void close() = 0;
 };
 
+/// Whether opening a file needs it to exist or makes it.
+enum class FileMode { Existing, Create };
+
 class Connection
 {
 public:
@@ -50,9 +53,9 @@ public:
     void close();
     bool isConnected() const { return m_handle != nullptr; }
 
-    /// Opens a file directly (no hooks); `create` makes a new empty file.
-    /// Used by tools and by the schema maker.
-    void openFile(const QString &path, bool create);
+    /// Opens a file directly (no hooks), or makes a new empty one. Used by
+    /// tools and by the schema maker. Throws DataError.
+    void openFile(const QString &path, FileMode mode = FileMode::Existing);
 
     /// Transactions nest: an inner begin is a savepoint whose commit or
     /// rollback leaves the outer transaction running. A transaction the
@@ -75,7 +78,11 @@ public:
 private:
     bool lostTransaction();
     void checkTables(const QString &path);
-    void closeClients(bool quietly);
+    /// Whether a dataset's failure to close goes on to the caller, or is
+    /// swallowed while unwinding a failed connect (whose own failure is the
+    /// one to report).
+    enum class CloseFailure { Throw, Ignore };
+    void closeClients(CloseFailure onFailure);
     void closeHandle();
 
     sqlite3 *m_handle = nullptr;

@@ -4,10 +4,13 @@
 // current row back to one base table by key.
 
 #include "Connection.h"
+#include "Cursor.h"
 #include "Errors.h"
 #include "Field.h"
+#include "FieldList.h"
 #include "Param.h"
 
+#include <QFlags>
 #include <QHash>
 #include <QObject>
 #include <functional>
@@ -17,10 +20,21 @@
 namespace db {
 
 class FilterText;
+class LookupIndex;
+class MasterLink;
+class RowSet;
+class TableWriter;
 
 enum class DatasetState { Inactive, Browse, Edit, Insert };
 /// What a post-error handler decides: let the failure go on, or stop silently.
 enum class PostErrorAction { Fail, Abort };
+/// Where a new row is shown: above the current row, or after the last one.
+enum class InsertAt { Current, End };
+/// How locate compares text: without regard to case; a value matching every
+/// text that starts with it.
+enum class LocateOption { CaseInsensitive = 0x1, PartialKey = 0x2 };
+Q_DECLARE_FLAGS(LocateOptions, LocateOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(LocateOptions)
 
 class Dataset : public QObject, public ConnectionClient
 {
@@ -48,32 +62,43 @@ public:
 
     // --- fields --------------------------------------------------------------
     /// Persistent fields, in order. Without any, the columns of the result
-    /// become fields while the dataset is open.
-    Field *addField(const QString &name, FieldType type, int size = 0);
-    Field *addCalcField(const QString &name, FieldType type, int size = 0);
+    /// become fields while the dataset is open. Added while closed.
+    Field *addField(const QString &name, FieldType type, int size = 0)
+    {
+        return m_fields.add(name, type, FieldKind::Data, size);
+    }
+    Field *addCalcField(const QString &name, FieldType type, int size = 0)
+    {
+        return m_fields.add(name, type, FieldKind::Calculated, size);
+    }
     Field *addLookupField(const QString &name, FieldType type, int size, Dataset *source,
                           const QStringList &keyFields, const QStringList &lookupKeyFields,
                           const QString &resultField);
     /// Throws DataError "Field 'x' not found".
     Field *field(const QString &name) const;
-    Field *findField(const QString &name) const;
-    int fieldCount() const { return int(m_fields.size()); }
-    Field *fieldAt(int index) const { return m_fields[size_t(index)].get(); }
-    /// Datasets whose lookup fields use this one (for the lookup counter).
-    std::vector<Field *> lookupFields() const;
+    Field *findField(const QString &name) const { return m_fields.find(name); }
+    int fieldCount() const { return m_fields.count(); }
+    Field *fieldAt(int index) const { return m_fields.at(index); }
+    /// The lookup fields of this dataset (for the lookup counter).
+    std::vector<Field *> lookupFields() const { return m_fields.ofKind(FieldKind::Lookup); }
 
     /// The table rows are written back to and its key columns.
     void setUpdateTable(const QString &table, const QStringList &keyFields);
-    const QString &updateTable() const { return m_updateTable; }
+    const QString &updateTable() const;
 
     /// Makes this the detail of `master`: each parameter named in `paramToField`
     /// takes the value of the master's field, and the rows follow the master's
-    /// current row.
+    /// current row. Before the master moves, a pending edit of the detail is
+    /// stored (or cancelled when nothing was typed); a store that fails keeps
+    /// the master where it is.
     void setMaster(Dataset *master, const QList<QPair<QString, QString>> &paramToMasterField);
-    Dataset *master() const { return m_master; }
+    Dataset *master() const;
 
     // --- open and close ------------------------------------------------------
+    /// Runs the statement and reads every row. Throws DataError; the dataset
+    /// then stays closed.
     void open();
+    /// Drops a pending edit or insert without storing it, then closes.
     void close() override;
     void setActive(bool active) { active ? open() : close(); }
     bool isActive() const { return m_state != DatasetState::Inactive; }
@@ -85,23 +110,22 @@ public:
     bool isModified() const { return m_modified; }
 
     // --- navigation (visible rows only) --------------------------------------
+    // Each move stores a pending edit or insert first (see checkBrowseMode).
     void first();
     void last();
     void next();
     void prior();
     /// Moves to visible row `index` (0-based).
     void moveTo(int index);
-    bool eof() const { return m_eof; }
-    bool bof() const { return m_bof; }
-    int recordCount() const { return int(m_visible.size()); }
-    bool isEmpty() const { return m_visible.empty(); }
+    bool eof() const;
+    bool bof() const;
+    int recordCount() const;
+    bool isEmpty() const;
     /// 0-based index of the current row among the visible rows; -1 when empty.
-    int currentIndex() const { return m_current; }
+    int currentIndex() const;
     /// Finds the first visible row whose fields equal `values` and makes it
-    /// current. Text compares case-insensitively when asked; a partial key
-    /// matches text that starts with the value.
-    bool locate(const QStringList &fields, const QVariantList &values, bool caseInsensitive = false,
-                bool partialKey = false);
+    /// current; false (and no move) when there is none.
+    bool locate(const QStringList &fields, const QVariantList &values, LocateOptions options = {});
     bool locate(const QString &field, const QVariant &value) { return locate(QStringList{field}, {value}); }
 
     /// The value of `field` in visible row `index`, without moving the cursor.
@@ -113,13 +137,16 @@ public:
     QVariant lookupValue(const QStringList &keyFields, const QVariantList &keys, const QString &resultField);
 
     // --- editing -------------------------------------------------------------
-    void insert();
-    void append();
+    /// Starts a new row at `where` (a pending edit is stored first).
+    void beginInsert(InsertAt where);
+    void insert() { beginInsert(InsertAt::Current); }
+    void append() { beginInsert(InsertAt::End); }
     void edit();
     void post();
     void cancel();
     void remove();
-    /// Posts a pending edit or insert when modified, cancels an untouched one.
+    /// Stores the pending edits of the details, then this dataset's own:
+    /// posts a pending edit or insert when modified, cancels an untouched one.
     void checkBrowseMode();
 
     // --- filtering -----------------------------------------------------------
@@ -136,26 +163,49 @@ public:
 
     // --- display suspension --------------------------------------------------
     void disableControls() { ++m_controlsDisabled; }
-    void enableControls();
+    /// Ends one disableControls; the last one tells the controls everything.
+    void enableControls()
+    {
+        if (m_controlsDisabled > 0 && --m_controlsDisabled == 0) {
+            emit rowSetChanged();
+            emit currentRowChanged();
+            emit stateChanged();
+        }
+    }
     bool controlsDisabled() const { return m_controlsDisabled > 0; }
 
     // --- events --------------------------------------------------------------
-    Handler beforeOpen, afterOpen, beforeClose, afterClose;
-    Handler beforeInsert, afterInsert, beforeEdit, afterEdit;
-    Handler beforePost, afterPost, beforeCancel, afterCancel;
-    Handler beforeDelete, afterDelete, beforeScroll, afterScroll;
-    /// Run inside the transaction that writes the row (after the write) or
-    /// deletes it (after the delete): a failure there undoes the write and
-    /// the row keeps its state, so the two happen together or not at all.
-    Handler whileStoring, whileDeleting;
-    /// Run when an open fails after before-open ran (the dataset stays
-    /// closed, so after-close will not run): undoes what before-open did.
+    // A before-handler stops its operation by throwing (AbortError silently).
+    Handler beforeOpen;    ///< before the statement runs
+    Handler afterOpen;     ///< the rows are read and the first is current
+    Handler beforeClose;   ///< the rows are still there
+    Handler afterClose;    ///< the dataset is inactive
+    Handler beforeInsert;  ///< before the new row exists
+    Handler afterInsert;   ///< the new empty row is current, in Insert
+    Handler beforeEdit;    ///< before the current row goes into Edit
+    Handler afterEdit;     ///< the row is in Edit
+    Handler beforePost;    ///< before required fields are checked and the row written
+    Handler afterPost;     ///< the row is stored and read back, state Browse
+    Handler beforeCancel;  ///< before the changes are dropped
+    Handler afterCancel;   ///< the changes are dropped, state Browse
+    Handler beforeDelete;  ///< before the current row is deleted
+    Handler afterDelete;   ///< the row is gone from the file and the rows
+    Handler beforeScroll;  ///< the cursor is about to move to another row
+    Handler afterScroll;   ///< the cursor moved to another row
+    /// Inside the transaction that writes the row, after the write: a failure
+    /// undoes the write and the row keeps its state, so the two happen
+    /// together or not at all.
+    Handler whileStoring;
+    /// Inside the transaction that deletes the row, after the delete; as above.
+    Handler whileDeleting;
+    /// An open failed after before-open ran (after-close will not run):
+    /// undoes what before-open did.
     Handler openFailed;
+    /// Sets the calculated fields of the row being read or edited.
     Handler onCalcFields;
+    /// A store failed: chooses between letting the failure go on and
+    /// stopping silently.
     PostErrorHandler onPostError;
-    // Engine internals used by Field.
-    QVariant activeValue(int bufferIndex) const;
-    void setFieldValue(Field *field, const QVariant &value);
 
 signals:
     void rowSetChanged();
@@ -164,31 +214,52 @@ signals:
     void stateChanged();
 
 private:
-    using Row = std::vector<QVariant>;
+    friend class Field; // reads and writes values in the active row
+
+    /// Whether a detail reloads when its master's row may have changed: only
+    /// when the master's key values differ, or always (the master's rows
+    /// were read again or are gone).
+    enum class MasterRefresh { IfKeyChanged, Always };
+
+    QVariant activeValue(int bufferIndex) const;
+    void setFieldValue(Field *field, const QVariant &value);
 
     void requireActive() const;
-    void requireBrowseOrEdit() const;
     void loadRows();
-    void clearDefaultFields();
-    void layoutBuffer();
     void calculateRow(int rowIndex);
     bool acceptsRow(int rowIndex);
-    void rebuildVisible(bool keepCurrent);
-    void setCurrent(int index, bool bof, bool eof);
-    void writeRow();
-    QString storedEquals(const Field *field, const QVariant &value, QVariantList &arguments) const;
-    Row storedRow();
+    void refreshVisible(KeepCurrent keep);
+    /// The filter changed: the visible rows are chosen again and shown.
+    void showFiltered(KeepCurrent keep);
+    /// Which numbering the rows given to a key reader are in.
+    enum class RowIndex { Visible, Storage };
+    /// Reads the values of `keyFields` in a row without moving the cursor.
+    std::function<QVariant(int row, int k)> keyReader(const QStringList &keyFields, RowIndex rows);
+    void setCurrent(int index, CursorEdges edges);
+    void step(CursorMove move);
     void restoreEditedRow();
-    void applyMasterParams();
-    void masterChanged(bool force);
-    void invalidateIndexes()
+    void masterChanged(MasterRefresh refresh);
+    void notifyDetails(MasterRefresh refresh);
+    void invalidateIndexes() { m_lookupIndexes.clear(); }
+    // Controls hear of changes unless they are disabled (enableControls
+    // then tells them everything at once).
+    void notifyRowSet()
     {
-        if (!m_lookupIndexes.isEmpty())
-            m_lookupIndexes.clear();
+        if (!controlsDisabled()) {
+            emit rowSetChanged();
+            emit currentRowChanged();
+        }
     }
-    void notifyRowSet();
-    void notifyCurrent();
-    void notifyState();
+    void notifyCurrent()
+    {
+        if (!controlsDisabled())
+            emit currentRowChanged();
+    }
+    void notifyState()
+    {
+        if (!controlsDisabled())
+            emit stateChanged();
+    }
     int currentRowIndex() const;
 
     class ActiveRowScope;
@@ -197,27 +268,19 @@ private:
     QString m_name;
     QString m_sql;
     Params m_params;
-    std::vector<std::unique_ptr<Field>> m_fields;
-    int m_persistentCount = 0;
-    QString m_updateTable;
-    QStringList m_keyFields;
+    FieldList m_fields{this};
+    std::unique_ptr<TableWriter> m_writer;
 
-    Dataset *m_master = nullptr;
-    QList<QPair<QString, QString>> m_masterLinks;
+    std::unique_ptr<MasterLink> m_link; // to this dataset's master, when it is a detail
     std::vector<Dataset *> m_details;
-    QString m_lastMasterKey;
+    bool m_checkingDetails = false;
 
     DatasetState m_state = DatasetState::Inactive;
-    std::vector<Row> m_rows;
-    std::vector<int> m_visible;
-    int m_current = -1;
-    bool m_eof = true;
-    bool m_bof = true;
+    std::unique_ptr<RowSet> m_rows;
     int m_activeOverride = -1;
     bool m_inCalc = false;
 
-    Row m_savedRow;            // the row as stored, while editing
-    int m_insertedRow = -1;    // storage index of the new row while inserting
+    std::vector<QVariant> m_savedRow; // the row as stored, while editing
     std::vector<bool> m_assigned;
     bool m_modified = false;
 
@@ -227,9 +290,8 @@ private:
     FilterHandler m_onFilterRecord;
 
     int m_controlsDisabled = 0;
-    bool m_pendingRowSet = false;
 
-    QHash<QString, QHash<QString, int>> m_lookupIndexes;
+    QHash<QString, std::shared_ptr<const LookupIndex>> m_lookupIndexes;
 };
 
 } // namespace db

@@ -3,8 +3,9 @@
 #include "Dataset.h"
 #include "Errors.h"
 #include "Format.h"
-#include "Statement.h"
-#include "Storage.h"
+#include "Rounding.h"
+#include "Statement_p.h"
+#include "Storage_p.h"
 
 #include <QLocale>
 
@@ -243,29 +244,6 @@ QVariant Field::read(const Statement &statement, int column) const
     }
     default:
         return fromStorage(statement.value(column));
-    }
-}
-
-QString keyText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return QStringLiteral("\x01");
-    switch (value.typeId()) {
-    case QMetaType::QDateTime:
-        return dateTimeToStorage(value.toDateTime());
-    case QMetaType::QDate:
-        return dateTimeToStorage(wallClock(value.toDate()));
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double d = value.toDouble();
-        if (d == double(qint64(d)))
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 17);
-    }
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return value.toString();
     }
 }
 

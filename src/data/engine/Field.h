@@ -105,7 +105,4 @@ private:
     QString m_lookupResultField;
 };
 
-/// Key text for hashing and comparing values of any type (dates by storage text).
-QString keyText(const QVariant &value);
-
 } // namespace db

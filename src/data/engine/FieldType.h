@@ -15,6 +15,24 @@ enum class FieldType {
     DateTime,  ///< stored as fixed-width text
 };
 
+/// Float, money or computed decimals: read and shown as doubles.
+constexpr bool isDecimal(FieldType type)
+{
+    return type == FieldType::Float || type == FieldType::Currency || type == FieldType::BCD;
+}
+
+/// Any number: a decimal, an integer or a counter (right-aligned in grids).
+constexpr bool isNumeric(FieldType type)
+{
+    return isDecimal(type) || type == FieldType::Integer || type == FieldType::AutoInc;
+}
+
+/// Text of either kind.
+constexpr bool isText(FieldType type)
+{
+    return type == FieldType::String || type == FieldType::FixedChar;
+}
+
 /// Where a field's value comes from.
 enum class FieldKind {
     Data,       ///< a column of the statement's result

@@ -1,9 +1,10 @@
-#include "FilterText.h"
+#include "FilterText_p.h"
 
 #include "Dataset.h"
 #include "Errors.h"
 #include "Format.h"
-#include "Storage.h"
+#include "QuotedText.h"
+#include "Storage_p.h"
 
 #include <QLocale>
 
@@ -19,22 +20,18 @@ namespace {
 // Splits at " and " outside apostrophes.
 std::vector<QString> splitConditions(const QString &text)
 {
+    const std::vector<bool> inLiteral = quotedCharacters(text);
     std::vector<QString> parts;
-    QString current;
-    bool quoted = false;
+    qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u' ' && text.mid(i, 5).compare(QStringLiteral(" and "), Qt::CaseInsensitive) == 0) {
-            parts.push_back(current);
-            current.clear();
+        if (!inLiteral[std::size_t(i)] && text[i] == u' '
+            && QStringView(text).mid(i, 5).compare(QLatin1String(" and "), Qt::CaseInsensitive) == 0) {
+            parts.push_back(text.mid(start, i - start));
+            start = i + 5;
             i += 4;
-            continue;
         }
-        current += c;
     }
-    parts.push_back(current);
+    parts.push_back(text.mid(start));
     return parts;
 }
 
@@ -100,23 +97,10 @@ FilterText::FilterText(const QString &text, const Dataset &dataset)
             badFilter(text, QStringLiteral("a value is expected"));
 
         if (rest.startsWith(u'\'')) {
-            QString value;
-            qsizetype j = 1;
-            bool closed = false;
-            for (; j < rest.size(); ++j) {
-                if (rest[j] == u'\'') {
-                    if (j + 1 < rest.size() && rest[j + 1] == u'\'') {
-                        value += u'\'';
-                        ++j;
-                        continue;
-                    }
-                    closed = true;
-                    break;
-                }
-                value += rest[j];
-            }
-            if (!closed || !rest.mid(j + 1).trimmed().isEmpty())
+            const std::optional<QString> literal = unquoted(rest);
+            if (!literal)
                 badFilter(text, QStringLiteral("unterminated or malformed text"));
+            const QString &value = *literal;
             if (condition.op == Op::Like) {
                 condition.isPattern = true;
                 if (value.endsWith(u'*') || value.endsWith(u'%'))

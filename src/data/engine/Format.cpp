@@ -1,6 +1,7 @@
 #include "Format.h"
 
-#include "Storage.h"
+#include "QuotedText.h"
+#include "WallClock.h"
 
 #include <QLocale>
 #include <charconv>
@@ -58,18 +59,15 @@ QString generalFormat(double value, const QString &decimalPoint)
 // before them; quoted literals ('h') are left alone.
 QString removeField(const QString &format, QChar letter)
 {
+    const std::vector<bool> inLiteral = quotedCharacters(format);
     QString result;
-    bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == letter) {
+        if (!inLiteral[std::size_t(i)] && format[i] == letter) {
             while (!result.isEmpty() && result.back().isSpace())
                 result.chop(1);
             continue;
         }
-        result += c;
+        result += format[i];
     }
     return result.trimmed();
 }
@@ -92,13 +90,10 @@ QString shortDateFormat()
     // Two-digit years ("dd.MM.yy") are ambiguous in a journal that spans
     // decades of catalogues; a lone "yy" becomes "yyyy".
     const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    const std::vector<bool> inLiteral = quotedCharacters(format);
     QString result;
-    bool quoted = false;
     for (qsizetype i = 0; i < format.size();) {
-        const QChar c = format[i];
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u'y') {
+        if (!inLiteral[std::size_t(i)] && format[i] == u'y') {
             qsizetype run = 0;
             while (i + run < format.size() && format[i + run] == u'y')
                 ++run;
@@ -106,7 +101,7 @@ QString shortDateFormat()
             i += run;
             continue;
         }
-        result += c;
+        result += format[i];
         ++i;
     }
     return result;

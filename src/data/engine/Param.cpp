@@ -1,7 +1,7 @@
 #include "Param.h"
 
 #include "Errors.h"
-#include "Storage.h"
+#include "Storage_p.h"
 
 namespace db {
 

@@ -18,7 +18,7 @@ public:
     FieldType dataType() const { return m_type; }
     void setDataType(FieldType type) { m_type = type; }
     const QVariant &value() const { return m_value; }
-    /// A date-time is kept as a wall-clock date-time (see Storage.h).
+    /// A date-time is kept as a wall-clock date-time (see WallClock.h).
     void setValue(const QVariant &value);
     bool isNull() const { return !m_value.isValid() || m_value.isNull(); }
     void clear() { m_value = QVariant(); }

@@ -1,4 +1,4 @@
-#include "SqlFunctions.h"
+#include "SqlFunctions_p.h"
 
 #include "Errors.h"
 #include "NameOrder.h"

@@ -1,7 +1,7 @@
-#include "Statement.h"
+#include "Statement_p.h"
 
 #include "Errors.h"
-#include "Storage.h"
+#include "Storage_p.h"
 
 #include <sqlite3.h>
 

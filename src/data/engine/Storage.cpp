@@ -1,6 +1,4 @@
-#include "Storage.h"
-
-#include <cmath>
+#include "Storage_p.h"
 
 namespace db {
 
@@ -93,22 +91,6 @@ QDateTime dateTimeFromStorage(const QString &text)
 QDateTime zeroDateTime()
 {
     return wallClock(QDate(1899, 12, 30));
-}
-
-double roundMoney(double value)
-{
-    // Scale, round half away from zero, scale back; values beyond the exact
-    // range of a double at four decimals are returned as they are.
-    if (!std::isfinite(value) || std::fabs(value) >= 1e14)
-        return value;
-    const double scaled = value * 10000.0;
-    double rounded = std::round(scaled);
-    // A product like 1.00005 * 10000 may land a hair below .5; the nearest
-    // representable decimal text decides.
-    const double viaText = std::round(QString::number(scaled, 'f', 6).toDouble());
-    if (viaText != rounded)
-        rounded = viaText;
-    return rounded / 10000.0;
 }
 
 QVariant toStorageValue(const QVariant &value)

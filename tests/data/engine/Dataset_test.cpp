@@ -463,7 +463,7 @@ TEST_F(DatasetTest, Locate_FindsByKeyAndByPartialCaseInsensitiveText)
     EXPECT_EQ(ds->field("sname")->asString(), "Sidorov");
     EXPECT_FALSE(ds->locate("id", QStringLiteral("99")));
     EXPECT_EQ(ds->field("sname")->asString(), "Sidorov");
-    EXPECT_TRUE(ds->locate({"sname"}, {QStringLiteral("pet")}, true, true));
+    EXPECT_TRUE(ds->locate({"sname"}, {QStringLiteral("pet")}, db::LocateOption::CaseInsensitive | db::LocateOption::PartialKey));
     EXPECT_EQ(ds->field("id")->asString(), "2");
 }
 

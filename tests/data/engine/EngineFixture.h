@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "engine/Connection.h"
 #include "engine/Dataset.h"
-#include "engine/Statement.h"
+#include "engine/Statement_p.h"
 
 #include <gtest/gtest.h>
 

@@ -147,6 +147,36 @@ TEST_F(RelationsTest, Detail_FollowsMasterRowAndNewHeader)
     EXPECT_EQ(lines->field("id_product")->asString(), "BBB-02");
 }
 
+TEST_F(RelationsTest, MasterMove_StoresTheDetailsPendingEditFirst)
+{
+    orders->open();
+    lines->open();
+    // Typed into a line, then the header moves on: the line is stored.
+    const QString product = lines->field("id_product")->asString();
+    lines->edit();
+    lines->field("amount")->setValue(5);
+    orders->next();
+    EXPECT_EQ(orders->field("id")->asInteger(), 2);
+    EXPECT_EQ(scalar("select amount from ordered where id_orders = 1 and id_product = '" + product + "'").toInt(), 5);
+
+    // A new line with nothing typed is dropped, not stored.
+    lines->append();
+    orders->prior();
+    EXPECT_EQ(orders->field("id")->asInteger(), 1);
+    EXPECT_EQ(scalar("select count(*) from ordered where id_orders = 2").toInt(), 1);
+
+    // A line the file refuses (the product is on the order already) keeps
+    // the header where it is and the line as typed.
+    lines->append();
+    lines->field("id_orders")->setValue(1);
+    lines->field("id_product")->setValue(QStringLiteral("BBB-02"));
+    lines->field("amount")->setValue(1);
+    EXPECT_THROW(orders->next(), DataError);
+    EXPECT_EQ(orders->field("id")->asInteger(), 1);
+    EXPECT_EQ(lines->state(), DatasetState::Insert);
+    EXPECT_EQ(lines->field("amount")->asInteger(), 1);
+}
+
 TEST_F(RelationsTest, Cascades_DeletingOrderOrProductRemovesItsLines)
 {
     exec("delete from orders where id = 1");
@@ -361,7 +391,7 @@ TEST_F(RelationsTest, Connect_FailsOnMissingOrForeignFile)
     const QString partial = folder.file("partial.mdb");
     {
         Connection maker;
-        maker.openFile(partial, true);
+        maker.openFile(partial, db::FileMode::Create);
         maker.execute("create table customer (id text primary key, sname text); create table orders (id integer)");
     }
     other.setDataSource(partial);

@@ -4,7 +4,8 @@
 #include "EngineFixture.h"
 
 #include "engine/Format.h"
-#include "engine/Storage.h"
+#include "engine/KeyText.h"
+#include "engine/Storage_p.h"
 
 using namespace db;
 

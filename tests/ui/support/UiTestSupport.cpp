@@ -1,6 +1,5 @@
 #include "UiTestSupport.h"
 
-#include "engine/Statement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -88,10 +87,19 @@ TestDatabase::TestDatabase()
     m_connection.open();
 }
 
+void TestDatabase::addThreeCustomers(double petrovPoints)
+{
+    testing_support::addCustomer(m_connection, QStringLiteral("1"), QVariant(), QStringLiteral("Ivanov"), 10);
+    testing_support::addCustomer(m_connection, QStringLiteral("2"), QVariant(), QStringLiteral("Petrov"), petrovPoints);
+    testing_support::addCustomer(m_connection, QStringLiteral("3"), QVariant(), QStringLiteral("Sidorov"), 0);
+}
+
 QVariant TestDatabase::scalar(const QString &sql)
 {
-    db::Statement statement(m_connection.handle(), sql);
-    return statement.step() ? statement.value(0) : QVariant();
+    db::Dataset query(&m_connection, QStringLiteral("scalar"));
+    query.setSql(sql);
+    query.open();
+    return query.isEmpty() ? QVariant() : query.fieldAt(0)->value();
 }
 
 std::unique_ptr<db::Dataset> TestDatabase::orders(const QString &sql)

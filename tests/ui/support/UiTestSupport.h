@@ -58,6 +58,8 @@ public:
     const testing_support::ProgramFolder &folder() const { return m_folder; }
     void exec(const QString &sql) { m_connection.execute(sql); }
     QVariant scalar(const QString &sql);
+    /// Customers 1 Ivanov (10 points), 2 Petrov (`petrovPoints`), 3 Sidorov (0).
+    void addThreeCustomers(double petrovPoints = 2);
 
     /// Orders: "Order ID", hidden customer, "Total Sum", "Refusal" (yes/no),
     /// "Orders Date"; written back to `orders` by `id`. Not opened.

@@ -1,0 +1,1 @@
+#include "app/MainU.h"

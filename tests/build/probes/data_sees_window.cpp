@@ -1,0 +1,1 @@
+#include "orders/OrdersU.h"

@@ -1,0 +1,1 @@
+#include "engine/Statement_p.h"
