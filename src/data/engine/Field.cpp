@@ -226,7 +226,8 @@ QVariant Field::read(const Statement &statement, int column) const
 {
     // Typed reads straight from the engine: opening a journal of a million
     // orders must not make a temporary value per column.
-    if (statement.isNull(column))
+    const Statement::Storage storage = statement.storage(column);
+    if (storage == Statement::Storage::Null)
         return QVariant();
     switch (m_type) {
     case FieldType::Integer:
@@ -242,7 +243,10 @@ QVariant Field::read(const Statement &statement, int column) const
         const QDateTime dt = dateTimeFromStorage(statement.utf8(column));
         return dt.isValid() ? QVariant(dt) : QVariant();
     }
-    default:
+    case FieldType::String:
+    case FieldType::FixedChar:
+        if (storage == Statement::Storage::Text)
+            return QVariant(statement.text(column));
         return fromStorage(statement.value(column));
     }
 }

@@ -116,9 +116,20 @@ QString Statement::columnDeclType(int column) const
     return type ? QString::fromUtf8(type).toLower() : QString();
 }
 
-bool Statement::isNull(int column) const
+Statement::Storage Statement::storage(int column) const
 {
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return Storage::Integer;
+    case SQLITE_FLOAT:
+        return Storage::Real;
+    case SQLITE_TEXT:
+        return Storage::Text;
+    case SQLITE_BLOB:
+        return Storage::Blob;
+    default:
+        return Storage::Null;
+    }
 }
 
 QVariant Statement::value(int column) const

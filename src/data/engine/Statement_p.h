@@ -38,7 +38,10 @@ public:
     QString columnName(int column) const;
     /// Declared type of a result column ("" for expressions).
     QString columnDeclType(int column) const;
-    bool isNull(int column) const;
+    /// How the current row stores a column.
+    enum class Storage { Integer, Real, Text, Blob, Null };
+    Storage storage(int column) const;
+    bool isNull(int column) const { return storage(column) == Storage::Null; }
     QVariant value(int column) const;
     QString text(int column) const;
     double real(int column) const;
