@@ -232,6 +232,7 @@ void TfrmMain::applyMenuCaptions(const QHash<QAction *, QString> &builtInCaption
 void TfrmMain::localizeMenuTitles()
 {
     LocCatalogue &catalogue = m_data.localization();
+    const LocCatalogue::Batch batch(catalogue);
     const QList<QAction *> titles = ui->MainMenuBar->actions();
     for (qsizetype i = 0; i < titles.size(); ++i) {
         QString title = titles[i]->text();

@@ -46,6 +46,10 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     readMiscSettings();
     localizeFields();
     m_localization->loadMessages();
+    // A translator's file the program cannot write back is left alone; the
+    // translator hears why the texts it lacks never appear in it.
+    if (!m_localization->file().writeProblem().isEmpty())
+        m_port.showInformation(FormatMessage(Messages().lFileKeptAsItIs, {m_localization->file().path()}));
     m_helpFileName = QStringLiteral("manual.html");
 }
 
@@ -128,6 +132,7 @@ void TData::readMiscSettings()
 
 void TData::localizeFields()
 {
+    const LocCatalogue::Batch batch(*m_localization);
     for (Dataset *dataset : m_datasetList) {
         for (int i = 0; i < dataset->fieldCount(); ++i) {
             db::Field *field = dataset->fieldAt(i);

@@ -90,12 +90,22 @@ void LocCatalogue::loadText(const QString &section, const QString &key, QString 
     }
 }
 
+LocCatalogue::Batch::~Batch()
+{
+    try {
+        m_batch.commit();
+    } catch (...) {
+    }
+}
+
 void LocCatalogue::loadMessages()
 {
+    const Batch batch(*this);
     resetMessages();
     TMessages &messages = Messages();
-    for (const MessageEntry &entry : messageTable())
-        loadText(ConstsSection, QString::fromLatin1(entry.key), messages.*entry.member);
+    for (const auto *table : {&messageTable(), &addedMessageTable()})
+        for (const MessageEntry &entry : *table)
+            loadText(ConstsSection, QString::fromLatin1(entry.key), messages.*entry.member);
 }
 
 QString LocCatalogue::localizeText(const QString &owner, const QString &component,

@@ -38,6 +38,22 @@ public:
     QString localizeText(const QString &owner, const QString &component,
                          const QString &property, const QString &currentText);
 
+    /// Keeps the texts written while it lives and writes them in one rewrite
+    /// when it ends: localizing a window or loading the messages reads the
+    /// file once and writes it at most once. A failure to write is dropped
+    /// like any failure to record; the texts in use stay.
+    class Batch
+    {
+    public:
+        explicit Batch(LocCatalogue &catalogue) : m_batch(catalogue.m_file) {}
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        IniFile::Batch m_batch;
+    };
+
     /// The file form of a text the program writes (see Localization.cpp).
     static QString encodeText(const QString &text);
 

@@ -92,6 +92,15 @@ const std::vector<MessageEntry> &messageTable()
         MESSAGE(lDirectorPoints),
         MESSAGE(lSuburdinateCustomerConfirm),
     };
+    return table;
+}
+
+const std::vector<MessageEntry> &addedMessageTable()
+{
+    static const std::vector<MessageEntry> table{
+        MESSAGE(lNotAFiniteNumber),
+        MESSAGE(lFileKeptAsItIs),
+    };
 #undef MESSAGE
     return table;
 }

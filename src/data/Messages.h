@@ -87,6 +87,12 @@ struct TMessages
     QString lDirectorPoints = QStringLiteral("Director");
     QString lSuburdinateCustomerConfirm = QStringLiteral("Subordinate customer %s to customer %s?");
 
+    // The program's own messages, for failures the classic table has no text
+    // for; a translator finds them in the same section, after the table's.
+    QString lNotAFiniteNumber = QStringLiteral("The number %s cannot be stored: it is not a finite number.");
+    QString lFileKeptAsItIs = QStringLiteral("The file %s holds text its encoding cannot carry back unchanged. "
+                                             "The program leaves it as it is and adds no texts to it.");
+
     // Texts the localization file cannot change.
     QString fixedError = QStringLiteral("Error");
     QString fixedSpecifyCustomer = QStringLiteral("You Have To Specify Customer For The Order");
@@ -115,6 +121,9 @@ void resetMessages();
 /// All replaceable messages in load order, which is also the order in which a
 /// fresh localization file receives their keys.
 const std::vector<MessageEntry> &messageTable();
+
+/// The program's own messages, loaded after the table's in their order.
+const std::vector<MessageEntry> &addedMessageTable();
 
 /// A message with its placeholders filled in order, as messages are written:
 /// "%s" takes a text, "%d" an integer, "%%" is a per cent sign. A placeholder

@@ -3,13 +3,22 @@
 #include "engine/Format.h"
 #include "engine/QuotedText.h"
 
+#include "Messages.h"
+#include "engine/Errors.h"
+
 #include <QLocale>
+
+#include <cmath>
 
 // The engine shows values in these same formats; one implementation serves both.
 
 QString SqlNumber(double value)
 {
-    return CommaToPoint(db::formatGeneral(value));
+    // Statements are read by the engine, not by a person: the C locale's
+    // full stop, never the user's separator (which may be "٫" as well as ",").
+    if (!std::isfinite(value))
+        throw db::DataError(FormatMessage(Messages().lNotAFiniteNumber, {db::formatGeneral(value)}));
+    return db::formatGeneral(value, QStringLiteral("."));
 }
 
 QString CommaToPoint(const QString &text)

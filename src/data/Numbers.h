@@ -8,8 +8,10 @@
 
 /// `value` in the general number format (up to 15 significant digits, no
 /// thousands separators, no trailing zeros, scientific "1E-6" form only below
-/// 0.00001 or beyond 15 integer digits) with a full stop as decimal separator,
-/// whatever the locale: the form numbers take inside statement text.
+/// 0.00001 or beyond 15 integer digits) with a full stop as decimal separator
+/// and Latin digits, whatever the locale: the form numbers take inside
+/// statement text. Throws db::DataError (lNotAFiniteNumber) for a NaN or an
+/// infinity, which no statement could hold.
 QString SqlNumber(double value);
 
 /// A copy of `text` with every "," replaced by ".".

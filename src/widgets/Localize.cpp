@@ -164,5 +164,6 @@ QString LocalizationOwner(const QObject *window)
 void LocalizeWindow(QWidget *window, LocCatalogue &catalogue)
 {
     Q_ASSERT(window);
+    const LocCatalogue::Batch batch(catalogue);
     Walk(LocalizationOwner(window), catalogue).children(window);
 }

@@ -8,6 +8,7 @@
 #include "engine/WallClock.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using db::Dataset;
@@ -84,6 +85,26 @@ TEST_F(DataModuleTest, ConnectOnStartWithoutDatabase_ShowsTheErrorOnceAndLoadsTe
     EXPECT_EQ(d.qOrders->field("id")->displayLabel(), "Номер");
     EXPECT_EQ(d.qProduct->field("id")->editMask(), "000-00;1;_");
     EXPECT_TRUE(d.showHints());
+}
+
+// Files saved as "Unicode" by another editor: read in their encoding; a
+// localization file that cannot be written back is left alone, and said so.
+TEST_F(DataModuleTest, SettingsAndLocalizationInUtf16_ReadAndTheUnwritableOneLeftAlone)
+{
+    folder.createDatabase();
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    testing_support::writeFileBytes(folder.file("quorvel.ini"),
+                                    "\xFF\xFE" + QByteArray(utf16(u"[SrvSettings]\r\nConnectOnStart=1\r\n")));
+    const QByteArray loc = "\xFF\xFE" + QByteArray(utf16(u"[Consts]\r\nlOrder=' Заказ '\r\n")) + QByteArray("\x00\xD8", 2);
+    testing_support::writeFileBytes(folder.file("loc"), loc);
+
+    TData &d = create();
+    EXPECT_TRUE(d.isConnected());
+    EXPECT_EQ(Messages().lOrder, QStringLiteral(" Заказ "));
+    EXPECT_EQ(testing_support::readFileBytes(folder.file("loc")), loc);
+    ASSERT_EQ(port.information.size(), 1);
+    EXPECT_TRUE(port.information[0].contains(folder.file("loc")));
+    resetMessages();
 }
 
 TEST_F(DataModuleTest, ConnectionStringNamingAnotherFile_StillOpensDB2InTheProgramFolder)
@@ -358,9 +379,10 @@ TEST_F(DataModuleTest, FreshLocalizationFile_ControlsWithVisibleFieldsThenTheMes
     EXPECT_FALSE(controls.contains("Data_qProductdateprice"));
     EXPECT_FALSE(controls.contains("Data_qRepProductUnt"));
     const QStringList consts = loc.keys("Consts");
-    ASSERT_EQ(consts.size(), 75);
+    ASSERT_EQ(consts.size(), qsizetype(messageTable().size() + addedMessageTable().size()));
     EXPECT_EQ(consts.first(), "lDelMes");
-    EXPECT_EQ(consts.last(), "lSuburdinateCustomerConfirm");
+    EXPECT_EQ(consts[74], "lSuburdinateCustomerConfirm");
+    EXPECT_EQ(consts.last(), QLatin1String(addedMessageTable().back().key));
 }
 
 } // namespace

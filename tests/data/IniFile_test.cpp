@@ -8,12 +8,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testing_support::ProgramFolder;
@@ -315,5 +319,112 @@ TEST(IniFile, ReadOnlyFile_WriteThrowsAndContentStays)
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
 }
 
+// A settings file saved as "Unicode" or with a mark by another editor.
+TEST(IniFile, MarkedEncodings_ReadAndWrittenBackInTheirOwn)
+{
+    const QString text = QStringLiteral("[SrvSettings]\r\nConnectOnStart=1\r\n[Consts]\r\nlOrder=' Заказ '\r\n");
+    const struct
+    {
+        const char *name;
+        QStringConverter::Encoding encoding;
+        QByteArray mark;
+    } cases[] = {
+        {"UTF-8", QStringConverter::Utf8, "\xEF\xBB\xBF"},
+        {"UTF-16LE", QStringConverter::Utf16LE, "\xFF\xFE"},
+        {"UTF-16BE", QStringConverter::Utf16BE, "\xFE\xFF"},
+        {"UTF-32LE", QStringConverter::Utf32LE, QByteArray("\xFF\xFE\x00\x00", 4)},
+    };
+    for (const auto &c : cases) {
+        ProgramFolder folder;
+        const QString path = folder.file(QStringLiteral("quorvel.ini"));
+        QStringEncoder encode(c.encoding);
+        testing_support::writeFileBytes(path, c.mark + QByteArray(encode(text)));
+        IniFile ini(path);
+        EXPECT_TRUE(ini.readBool(QStringLiteral("SrvSettings"), QStringLiteral("ConnectOnStart"), false)) << c.name;
+        EXPECT_EQ(ini.readString(QStringLiteral("Consts"), QStringLiteral("lOrder")), QStringLiteral(" Заказ "));
+
+        ini.writeString(QStringLiteral("Consts"), QStringLiteral("lRefusal"), QStringLiteral("'Отказ'"));
+        const QByteArray bytes = testing_support::readFileBytes(path);
+        ASSERT_TRUE(bytes.startsWith(c.mark)) << c.name;
+        QStringDecoder decode(c.encoding);
+        EXPECT_EQ(QString(decode(bytes.mid(c.mark.size()))), text + QStringLiteral("lRefusal='Отказ'\r\n")) << c.name;
+        EXPECT_FALSE(decode.hasError());
+        EXPECT_EQ(IniFile(path).readString(QStringLiteral("Consts"), QStringLiteral("lRefusal")), QStringLiteral("Отказ"));
+    }
+}
+
+TEST(IniFile, TextItsEncodingCannotCarryBack_FileLeftUntouchedWithTheReason)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("loc"));
+    // UTF-16 with a lone surrogate: it would not come back as it was.
+    const QByteArray content("\xFF\xFE[\x00S\x00]\x00\r\x00\n\x00k\x00=\x00\x00\xD8\r\x00\n\x00", 24);
+    testing_support::writeFileBytes(path, content);
+    IniFile ini(path);
+    EXPECT_TRUE(ini.hasKey(QStringLiteral("S"), QStringLiteral("k")));
+    EXPECT_FALSE(ini.writeProblem().isEmpty());
+    EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("x"), QStringLiteral("1")), db::DataError);
+    EXPECT_EQ(testing_support::readFileBytes(path), content);
+}
+
+// Writes gathered in a batch give the file that writing them one by one gives.
+TEST(IniFile, Batch_WritesTheFileKeyByKeyWritingWould)
+{
+    const QByteArray start = "; comment\r\n[A]\r\na1=1\r\n\r\n[b]\r\nb1=1\r\n\r\n\r\n[A]\r\na2=2\r\n";
+    const QStringList sections{"A", "a", "B", "C", "d"};
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        ProgramFolder folder;
+        const QString single = folder.file(QStringLiteral("single.ini")), batched = folder.file(QStringLiteral("batch.ini"));
+        testing_support::writeFileBytes(single, start);
+        testing_support::writeFileBytes(batched, start);
+        IniFile one(single), many(batched);
+        IniFile::Batch batch(many);
+        std::srand(seed);
+        for (int i = 0; i < 40; ++i) {
+            const QString section = sections[std::rand() % sections.size()];
+            const QString key = QStringLiteral("%1%2").arg(QChar(u'a' + std::rand() % 4)).arg(std::rand() % 5);
+            const QString value = QString::number(i);
+            one.writeString(section, key, value);
+            many.writeString(section, key, value);
+            ASSERT_EQ(many.readString(section, key), value);
+        }
+        EXPECT_EQ(many.keys(QStringLiteral("c")), one.keys(QStringLiteral("C")));
+        batch.commit();
+        ASSERT_EQ(testing_support::readFileBytes(batched), testing_support::readFileBytes(single)) << "seed " << seed;
+    }
+}
+
+// Two copies of the program filling one localization file at once, as two
+// processes: neither loses the other's keys.
+TEST(IniFile, TwoProcessesWritingAtOnce_LoseNoKey)
+{
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("loc"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const QString who = child == 0 ? QStringLiteral("child") : QStringLiteral("parent");
+    {
+        IniFile ini(path);
+        for (int i = 0; i < 60; ++i) {
+            if (i % 3 == 0) {
+                IniFile::Batch batch(ini);
+                ini.writeString(QStringLiteral("Controls"), QStringLiteral("%1_batch%2").arg(who).arg(i), QStringLiteral("x"));
+                ini.writeString(QStringLiteral("Consts"), QStringLiteral("%1_%2").arg(who).arg(i), QStringLiteral("'y'"));
+                batch.commit();
+            } else {
+                ini.writeString(QStringLiteral("Consts"), QStringLiteral("%1_%2").arg(who).arg(i), QStringLiteral("'y'"));
+            }
+        }
+    }
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const IniFile ini(path);
+    EXPECT_EQ(ini.keys(QStringLiteral("Consts")).size(), 120);
+    EXPECT_EQ(ini.keys(QStringLiteral("Controls")).size(), 40);
+    EXPECT_EQ(ini.sections().size(), 2);
+}
 
 } // namespace

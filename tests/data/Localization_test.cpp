@@ -12,10 +12,18 @@ using testing_support::ProgramFolder;
 
 namespace {
 
+// The classic table's messages, then the program's own.
+std::vector<MessageEntry> everyMessage()
+{
+    std::vector<MessageEntry> entries = messageTable();
+    entries.insert(entries.end(), addedMessageTable().begin(), addedMessageTable().end());
+    return entries;
+}
+
 QStringList tableKeys()
 {
     QStringList keys;
-    for (const MessageEntry &entry : messageTable())
+    for (const MessageEntry &entry : everyMessage())
         keys.append(QString::fromLatin1(entry.key));
     return keys;
 }
@@ -24,7 +32,7 @@ QStringList tableKeys()
 void expectBuiltIns()
 {
     const TMessages builtIn;
-    for (const MessageEntry &entry : messageTable())
+    for (const MessageEntry &entry : everyMessage())
         EXPECT_EQ(Messages().*entry.member, builtIn.*entry.member) << entry.key;
 }
 
@@ -53,8 +61,8 @@ TEST_F(Localization, FreshFile_ReceivesEveryMessageKeyInTableOrderQuoted)
     // The line breaks of the two error messages are escaped, never real.
     EXPECT_TRUE(bytes.contains(
         "\r\nlRestoreErrorMes=\"The restore operation failed\\n\\rError code - %d\"\r\n"));
-    EXPECT_EQ(bytes.count('\n'), 76);
-    EXPECT_TRUE(bytes.endsWith("\r\nlSuburdinateCustomerConfirm='Subordinate customer %s to customer %s?'\r\n"));
+    EXPECT_EQ(bytes.count('\n'), 1 + tableKeys().size());
+    EXPECT_TRUE(bytes.contains("\r\nlSuburdinateCustomerConfirm='Subordinate customer %s to customer %s?'\r\n"));
 }
 
 TEST_F(Localization, SecondStart_ReadsEveryWrittenTextBackUnchanged)
@@ -120,7 +128,7 @@ TEST_F(Localization, TranslatedFile_WinsIncludingEmptyAndBareValues)
 
     // The missing keys joined the existing section after the translated ones.
     const QStringList keys = loc.file().keys(QStringLiteral("Consts"));
-    ASSERT_EQ(keys.size(), 76);
+    ASSERT_EQ(keys.size(), 1 + tableKeys().size());
     EXPECT_EQ(keys.mid(1, 5), (QStringList{QStringLiteral("lOrder"), QStringLiteral("lRefusal"),
                                            QStringLiteral("lDelMes"), QStringLiteral("lChooseCatalog"),
                                            QStringLiteral("lRestoreErrorMes")}));

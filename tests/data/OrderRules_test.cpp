@@ -170,13 +170,19 @@ TEST_F(OrderRulesTest, Points_ByDifferenceOnEveryStoreAndDelete)
     EXPECT_EQ(drift(), 0.0);
 }
 
-TEST_F(OrderRulesTest, PointsStatement_UsesAFullStopUnderACommaLocale)
+TEST_F(OrderRulesTest, PointsStatement_UsesAFullStopWhateverTheDecimalSeparator)
 {
-    testing_support::LocaleGuard comma(testing_support::commaLocale());
-    const int order = storeOrder("C", 0, 0);
-    changeOrder(order, [](Dataset &h) { h.field("totalpoints")->setValue(0.25); });
-    EXPECT_TRUE(data->cmExecSql->text().contains("totalpoints + 0.25 where")) << data->cmExecSql->text().toStdString();
-    EXPECT_EQ(points("C"), 0.25);
+    // A comma, and the Arabic separator "٫" of Persian and Arabic locales.
+    double expected = 0;
+    for (const char *name : {"de_DE", "fa_IR", "ar_EG"}) {
+        testing_support::LocaleGuard guard{QLocale(QLatin1String(name))};
+        const int order = storeOrder("C", 0, 0);
+        changeOrder(order, [](Dataset &h) { h.field("totalpoints")->setValue(12.5); });
+        expected += 12.5;
+        EXPECT_TRUE(data->cmExecSql->text().contains("totalpoints + 12.5 where"))
+            << name << ": " << data->cmExecSql->text().toStdString();
+        EXPECT_EQ(points("C"), expected) << name;
+    }
 }
 
 TEST_F(OrderRulesTest, FailedPointsUpdate_UndoesTheHeaderStoreAndKeepsItInEditing)

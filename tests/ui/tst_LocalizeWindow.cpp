@@ -303,11 +303,14 @@ void TestLocalizeWindow::firstStartFillsTheFile()
     QCOMPARE(loc.readRawString(kControls, QStringLiteral("frmMain_actAbout")), QStringLiteral("'About ...'"));
     QCOMPARE(loc.readRawString(kControls, QStringLiteral("frmMenu_btnNewRefuse")), QStringLiteral("'New Refusal'"));
 
-    // Consts: the message table in its order, then the six menu titles.
+    // Consts: the message table in its order, the program's own messages,
+    // then the six menu titles.
     QStringList consts;
     for (const MessageEntry &entry : messageTable())
         consts << QString::fromLatin1(entry.key);
     QCOMPARE(consts.size(), 75);
+    for (const MessageEntry &entry : addedMessageTable())
+        consts << QString::fromLatin1(entry.key);
     for (int i = 0; i < 6; ++i)
         consts << QStringLiteral("MenuItems%1").arg(i);
     QCOMPARE(loc.keys(kConsts), consts);

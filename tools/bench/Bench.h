@@ -42,6 +42,13 @@ struct Measurement
     std::function<bool(const Database &, int repeat, QTextStream &out)> run;
 };
 
+/// The program's start-up with a normal and a 10 MB localization file, in a
+/// program folder of its own; false when the target was missed.
+bool startup(int repeat, QTextStream &out);
+/// What the process started by startup() does: the program's windows on the
+/// program folder `folder`, once; the exit status.
+int startProgramOnce(const QString &folder);
+
 /// The measurements on each generated customer base.
 const std::vector<Measurement> &measurements();
 /// The measurements on one chain of sponsors, the deepest department there is.

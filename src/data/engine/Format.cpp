@@ -124,20 +124,62 @@ QString formatDateTimeDefault(const QDateTime &value)
     return text;
 }
 
+namespace {
+// The text with every decimal digit of any script written as a Latin digit
+// and the locale's AM/PM texts as "AM"/"PM": the form the C locale reads.
+// Qt writes some locales' digits (Chakma, Adlam) and day-period texts that
+// it cannot read back; dates it wrote must read back all the same.
+QString forCLocale(const QString &text, const QLocale &locale)
+{
+    QString marked = text;
+    if (!locale.pmText().isEmpty())
+        marked.replace(locale.pmText(), QStringLiteral("PM"), Qt::CaseInsensitive);
+    if (!locale.amText().isEmpty())
+        marked.replace(locale.amText(), QStringLiteral("AM"), Qt::CaseInsensitive);
+    QString result;
+    result.reserve(marked.size());
+    for (const char32_t c : marked.toUcs4()) {
+        const int digit = QChar::digitValue(c);
+        if (digit >= 0)
+            result += QChar(u'0' + digit);
+        else
+            result += QString::fromUcs4(&c, 1);
+    }
+    return result;
+}
+
+QDate readDate(const QString &text, const QString &format, const QLocale &locale)
+{
+    const QDate date = locale.toDate(text, format);
+    return date.isValid() ? date : QLocale::c().toDate(forCLocale(text, locale), format);
+}
+
+QTime readTime(const QString &text, const QString &format, const QLocale &locale)
+{
+    const QTime time = locale.toTime(text, format);
+    return time.isValid() ? time : QLocale::c().toTime(forCLocale(text, locale), format);
+}
+} // namespace
+
 QDateTime parseDateTimeDefault(const QString &raw)
 {
     const QString text = raw.trimmed();
     const QLocale locale;
-    QDate date = locale.toDate(text, shortDateFormat());
+    const QString dateFormat = shortDateFormat();
+    QDate date = readDate(text, dateFormat, locale);
     if (date.isValid())
         return wallClock(date);
-    const qsizetype blank = text.indexOf(u' ');
-    if (blank > 0) {
-        date = locale.toDate(text.left(blank), shortDateFormat());
-        QTime time = locale.toTime(text.mid(blank + 1).trimmed(), longTimeFormat());
+    // The date and the time are written with a blank between them, but
+    // either may hold blanks of its own ("d. M. yyyy", "h:mm:ss AP").
+    for (qsizetype blank = text.indexOf(u' '); blank > 0; blank = text.indexOf(u' ', blank + 1)) {
+        date = readDate(text.left(blank).trimmed(), dateFormat, locale);
+        if (!date.isValid())
+            continue;
+        const QString timeText = text.mid(blank + 1).trimmed();
+        QTime time = readTime(timeText, longTimeFormat(), locale);
         if (!time.isValid())
-            time = locale.toTime(text.mid(blank + 1).trimmed(), QLocale::ShortFormat);
-        if (date.isValid() && time.isValid())
+            time = readTime(timeText, locale.timeFormat(QLocale::ShortFormat), locale);
+        if (time.isValid())
             return wallClock(date, time);
     }
     date = locale.toDate(text, QLocale::ShortFormat);
