@@ -35,6 +35,8 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     ADOConnection.beforeConnect = [this] { ADOConnection.setDataSource(databasePath()); };
     ADOConnection.afterConnect = [this] { afterConnect(); };
     ADOConnection.afterDisconnect = [this] { afterDisconnect(); };
+    // A write the database refuses is told in the program's own words.
+    ADOConnection.failureWording = PlainFailureText;
     // A database that cannot be opened must not keep the program from starting.
     if (m_settings->readBool(settings::SrvSection, settings::ConnectOnStartKey, false)) {
         try {

@@ -358,9 +358,10 @@ TEST_F(DataModuleTest, FreshLocalizationFile_ControlsWithVisibleFieldsThenTheMes
     EXPECT_FALSE(controls.contains("Data_qProductdateprice"));
     EXPECT_FALSE(controls.contains("Data_qRepProductUnt"));
     const QStringList consts = loc.keys("Consts");
-    ASSERT_EQ(consts.size(), 75);
+    ASSERT_EQ(consts.size(), 81);
     EXPECT_EQ(consts.first(), "lDelMes");
-    EXPECT_EQ(consts.last(), "lSuburdinateCustomerConfirm");
+    EXPECT_EQ(consts[74], "lSuburdinateCustomerConfirm");
+    EXPECT_EQ(consts.last(), "lRefusedRecordMes");
 }
 
 } // namespace

@@ -53,8 +53,11 @@ TEST_F(Localization, FreshFile_ReceivesEveryMessageKeyInTableOrderQuoted)
     // The line breaks of the two error messages are escaped, never real.
     EXPECT_TRUE(bytes.contains(
         "\r\nlRestoreErrorMes=\"The restore operation failed\\n\\rError code - %d\"\r\n"));
-    EXPECT_EQ(bytes.count('\n'), 76);
-    EXPECT_TRUE(bytes.endsWith("\r\nlSuburdinateCustomerConfirm='Subordinate customer %s to customer %s?'\r\n"));
+    EXPECT_EQ(bytes.count('\n'), 82);
+    // The program's own messages follow the classic table.
+    EXPECT_TRUE(bytes.contains("\r\nlSuburdinateCustomerConfirm='Subordinate customer %s to customer %s?'\r\n"
+                               "lDuplicateValueMes='Another record already has this %s.'\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\nlRefusedRecordMes='The record holds a value that is not allowed.'\r\n"));
 }
 
 TEST_F(Localization, SecondStart_ReadsEveryWrittenTextBackUnchanged)
@@ -120,7 +123,7 @@ TEST_F(Localization, TranslatedFile_WinsIncludingEmptyAndBareValues)
 
     // The missing keys joined the existing section after the translated ones.
     const QStringList keys = loc.file().keys(QStringLiteral("Consts"));
-    ASSERT_EQ(keys.size(), 76);
+    ASSERT_EQ(keys.size(), 82);
     EXPECT_EQ(keys.mid(1, 5), (QStringList{QStringLiteral("lOrder"), QStringLiteral("lRefusal"),
                                            QStringLiteral("lDelMes"), QStringLiteral("lChooseCatalog"),
                                            QStringLiteral("lRestoreErrorMes")}));

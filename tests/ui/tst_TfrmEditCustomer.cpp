@@ -234,6 +234,39 @@ private slots:
         QCOMPARE(customerCount(program), QString());
     }
 
+    void aTakenIdentifierIsToldInPlainWords()
+    {
+        TestProgram program;
+        program.executeSql(QStringLiteral("insert into customer (id, sname) values ('4', 'Smith')"));
+        program.start();
+        program.data().connect();
+        TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.show();
+        const QString plain = QStringLiteral("Another record already has this Customer ID.");
+        // The engine's own words go to the debug log, once for each attempt.
+        for (int attempt = 0; attempt < 2; ++attempt)
+            QTest::ignoreMessage(QtDebugMsg, "qCustomer: UNIQUE constraint failed: customer.id");
+
+        QString refused;
+        onNextModal([&refused](QWidget *dialog) {
+            typeText(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerID")), QStringLiteral("4"));
+            typeText(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Jones"));
+            dialog->findChild<TqubBitBtn *>(QStringLiteral("btnSave"))->click();
+            answerNextMessageBox(QMessageBox::Ok, &refused); // the rule's report of the failed store
+        });
+        chooser.navigator()->click(TDBNavigator::Button::Insert);
+        QCOMPARE(refused, plain);
+
+        // Stored again from the navigator, the failure reaches the error guard.
+        QCOMPARE(program.data().qCustomer->state(), db::DatasetState::Insert);
+        {
+            ModalWatch watch;
+            chooser.navigator()->click(TDBNavigator::Button::Post);
+            QCOMPARE(watch.texts, QStringList{plain});
+        }
+        QCOMPARE(customerCount(program), QStringLiteral("4:Smith:null"));
+    }
+
 private:
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<db::Dataset> m_customers;
