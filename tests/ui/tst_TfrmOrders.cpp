@@ -293,6 +293,21 @@ private slots:
         QCOMPARE(m_program->main().childWindowCount(), 2);
     }
 
+    void ordersRestoresAMinimizedJournal()
+    {
+        start();
+        QMdiSubWindow *frame = m_program->main().mdiArea()->activeSubWindow();
+        const QSize size = frame->size();
+        frame->showMinimized();
+        m_program->main().mdiArea()->setActiveSubWindow(m_program->menu().subWindow());
+
+        m_program->menu().findChild<QPushButton *>(QStringLiteral("btnOrders"))->click();
+        QVERIFY(!frame->isMinimized());
+        QCOMPARE(frame->size(), size);
+        QCOMPARE(m_program->main().mdiArea()->activeSubWindow(), frame);
+        QCOMPARE(m_program->main().childWindowCount(), 2);
+    }
+
 private:
     void start(bool openJournal = true)
     {
