@@ -54,8 +54,13 @@ public:
 
     void showTotal(const QString &box, const QString &text) override;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void FormCreate();
+    /// Keeps each total box wide enough for the widest total at the current font.
+    void fitTotalBoxes();
     void btnCustomerClick();
     void dtpFilterChange();
     void grdOrdersDblClick();
