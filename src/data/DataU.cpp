@@ -1,5 +1,6 @@
 #include "DataU.h"
 
+#include "EntryPanel.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "UserPort.h"
@@ -96,14 +97,21 @@ void TData::afterConnect()
     setCurrentCatalogDate(latest.isValid() ? latest.toDateTime() : db::zeroDateTime());
     qChCurCat->close();
     m_port.refreshMainCaption();
+    ShowJournalTotals();
+    // An open journal lost its headers with the connection and reads them again.
+    if (m_journalView)
+        m_journalView->connectionRestored();
 }
 
 void TData::afterDisconnect()
 {
-    // Every dataset is closed now; no count may outlive the connection.
+    // Every dataset is closed now; no count may outlive the connection, and
+    // an open journal shows no headers, so no totals either.
     m_lookupUses.clear();
     setCurrentCatalogDate(QVariant());
     m_port.refreshMainCaption();
+    JournalTotal = OrdersTotal = RefusalsTotal = 0;
+    ShowJournalTotals();
 }
 
 QVariant TData::currentCatalogDate() const

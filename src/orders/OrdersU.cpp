@@ -156,7 +156,9 @@ void TfrmOrders::ApplyJournalFilter()
     orders->setFiltered(false);
     orders->setFilterText(filter);
     orders->setFiltered(true);
-    if (!m_creating)
+    // Without a connection there are no headers to count; the data module
+    // has shown its totals of nothing already.
+    if (!m_creating && orders->isActive())
         recountTotals();
 }
 
@@ -192,6 +194,16 @@ void TfrmOrders::showTotal(const QString &box, const QString &text)
 {
     if (auto *edit = findChild<QLineEdit *>(box))
         edit->setText(text);
+}
+
+void TfrmOrders::connectionRestored()
+{
+    if (!m_open)
+        return;
+    guarded(this, [this] {
+        m_data.qOrders->open();
+        ApplyJournalFilter();
+    });
 }
 
 void TfrmOrders::fitTotalBoxes()

@@ -53,6 +53,7 @@ public:
     TqubDBGrid *grid() const;
 
     void showTotal(const QString &box, const QString &text) override;
+    void connectionRestored() override;
 
 protected:
     void changeEvent(QEvent *event) override;
