@@ -15,6 +15,7 @@
 #include "Settings.h"
 #include "catalogue/RefU.h"
 #include "orders/OrdersU.h"
+#include "widgets/BringForward.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
 #include "widgets/Localize.h"
@@ -262,8 +263,7 @@ void TfrmMain::actOrdersExecute(QAction *sender)
     const QString caption = commandCaption(sender);
     for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList()) {
         if (qobject_cast<TfrmOrders *>(subWindow->widget()) && subWindow->windowTitle() == caption) {
-            ui->mdiArea->setActiveSubWindow(subWindow);
-            subWindow->raise();
+            BringForward(subWindow);
             return;
         }
     }
@@ -323,9 +323,7 @@ void TfrmMain::actHelpExecute(QAction *)
         throw db::DataError(QStringLiteral("The help file %1 cannot be found.").arg(path));
     if (!m_help)
         m_help = new THelpWindow(path, this);
-    m_help->show();
-    m_help->raise();
-    m_help->activateWindow();
+    BringForward(m_help);
 }
 
 void TfrmMain::actSupportExecute(QAction *)

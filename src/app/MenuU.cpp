@@ -57,6 +57,18 @@ TfrmMenu::TfrmMenu(TfrmMain &mainWindow)
         const QStringList commands = entry.commands;
         connect(entry.button, &QPushButton::clicked, this, [this, commands] { run(commands); });
     }
+    // A translated caption longer than the design allows widens every
+    // button, and the menu with them: each keeps its picture and shows its
+    // whole caption.
+    const int designWidth = ui->btnOrders->width();
+    int buttonWidth = designWidth;
+    for (const auto &entry : buttons)
+        buttonWidth = qMax(buttonWidth, entry.button->sizeHint().width());
+    if (buttonWidth > designWidth) {
+        for (const auto &entry : buttons)
+            entry.button->resize(buttonWidth, entry.button->height());
+        setFixedSize(width() + buttonWidth - designWidth, height());
+    }
 
     // A narrow caption bar without buttons: the user moves the menu but
     // cannot close, minimize or maximize it.

@@ -23,6 +23,8 @@ void TData::bindCustomerRules()
         // A downline must never lose its sponsor, whichever list the delete
         // comes from: the check guards every delete of a customer.
         customers->beforeDelete = [this](Dataset &d) { qCustomer2BeforeDelete(d); };
+        // The rule asks the user itself, so no list asks before it.
+        customers->setDeleteQuestion(db::DeleteQuestion::ByRule);
         customers->afterDelete = [this](Dataset &d) { qCustomer2AfterDelete(d); };
     }
     qCustomer2->afterOpen = [this](Dataset &d) { qCustomer2AfterOpen(d); };

@@ -1,5 +1,6 @@
 #include "DataU.h"
 
+#include "EntryPanel.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "UserPort.h"
@@ -35,6 +36,8 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     ADOConnection.beforeConnect = [this] { ADOConnection.setDataSource(databasePath()); };
     ADOConnection.afterConnect = [this] { afterConnect(); };
     ADOConnection.afterDisconnect = [this] { afterDisconnect(); };
+    // A write the database refuses is told in the program's own words.
+    ADOConnection.failureWording = PlainFailureText;
     // A database that cannot be opened must not keep the program from starting.
     if (m_settings->readBool(settings::SrvSection, settings::ConnectOnStartKey, false)) {
         try {
@@ -98,14 +101,21 @@ void TData::afterConnect()
     setCurrentCatalogDate(latest.isValid() ? latest.toDateTime() : db::zeroDateTime());
     qChCurCat->close();
     m_port.refreshMainCaption();
+    ShowJournalTotals();
+    // An open journal lost its headers with the connection and reads them again.
+    if (m_journalView)
+        m_journalView->connectionRestored();
 }
 
 void TData::afterDisconnect()
 {
-    // Every dataset is closed now; no count may outlive the connection.
+    // Every dataset is closed now; no count may outlive the connection, and
+    // an open journal shows no headers, so no totals either.
     m_lookupUses.clear();
     setCurrentCatalogDate(QVariant());
     m_port.refreshMainCaption();
+    JournalTotal = OrdersTotal = RefusalsTotal = 0;
+    ShowJournalTotals();
 }
 
 QVariant TData::currentCatalogDate() const

@@ -27,4 +27,8 @@ public:
     virtual ~JournalView() = default;
     /// Writes `text` into the total box named `box` (edSum, edOrdered, edRefused).
     virtual void showTotal(const QString &box, const QString &text) = 0;
+    /// The connection is open again after the journal lost its headers with
+    /// it: the journal reads them again (and recounts its totals). Reports
+    /// its own failures: the connection stands whatever happens here.
+    virtual void connectionRestored() = 0;
 };

@@ -98,6 +98,12 @@ const std::vector<MessageEntry> &messageTable()
 const std::vector<MessageEntry> &addedMessageTable()
 {
     static const std::vector<MessageEntry> table{
+        MESSAGE(lDuplicateValueMes),
+        MESSAGE(lDuplicateRecordMes),
+        MESSAGE(lMissingReferenceMes),
+        MESSAGE(lStillReferencedMes),
+        MESSAGE(lRefusedValueMes),
+        MESSAGE(lRefusedRecordMes),
         MESSAGE(lNotAFiniteNumber),
         MESSAGE(lFileKeptAsItIs),
     };
@@ -130,4 +136,30 @@ QString FormatMessage(const QString &pattern, const QStringList &values)
         result += c;
     }
     return result;
+}
+
+QString PlainFailureText(db::FailureKind kind, const QStringList &fieldLabels)
+{
+    using db::FailureKind;
+    const TMessages &m = Messages();
+    const QString fields = fieldLabels.join(QStringLiteral(", "));
+    // With no field named, a sentence about the record as a whole.
+    const auto naming = [&fields](const QString &withField, const QString &withoutField) {
+        return fields.isEmpty() ? withoutField : FormatMessage(withField, {fields});
+    };
+    switch (kind) {
+    case FailureKind::Duplicate:
+        return naming(m.lDuplicateValueMes, m.lDuplicateRecordMes);
+    case FailureKind::MissingValue:
+        return naming(m.lFieldMustHaveValue, QString());
+    case FailureKind::MissingReference:
+        return m.lMissingReferenceMes;
+    case FailureKind::StillReferenced:
+        return m.lStillReferencedMes;
+    case FailureKind::RefusedValue:
+        return naming(m.lRefusedValueMes, m.lRefusedRecordMes);
+    case FailureKind::Other:
+        break;
+    }
+    return QString();
 }

@@ -2,6 +2,8 @@
 // The program's message texts: one process-wide variable per message key,
 // first holding its built-in text and then whatever the localization file says.
 
+#include "engine/Errors.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -89,6 +91,14 @@ struct TMessages
 
     // The program's own messages, for failures the classic table has no text
     // for; a translator finds them in the same section, after the table's.
+    // A write the database refused, told in plain words (PlainFailureText):
+    QString lDuplicateValueMes = QStringLiteral("Another record already has this %s.");
+    QString lDuplicateRecordMes = QStringLiteral("Another record already has the same values.");
+    QString lMissingReferenceMes = QStringLiteral("The record refers to a record that does not exist.");
+    QString lStillReferencedMes =
+        QStringLiteral("Other records still refer to this record, so it cannot be deleted.");
+    QString lRefusedValueMes = QStringLiteral("The value of %s is not allowed.");
+    QString lRefusedRecordMes = QStringLiteral("The record holds a value that is not allowed.");
     QString lNotAFiniteNumber = QStringLiteral("The number %s cannot be stored: it is not a finite number.");
     QString lFileKeptAsItIs = QStringLiteral("The file %s holds text its encoding cannot carry back unchanged. "
                                              "The program leaves it as it is and adds no texts to it.");
@@ -129,3 +139,9 @@ const std::vector<MessageEntry> &addedMessageTable();
 /// "%s" takes a text, "%d" an integer, "%%" is a per cent sign. A placeholder
 /// without a value stays empty; values without a placeholder are ignored.
 QString FormatMessage(const QString &pattern, const QStringList &values);
+
+/// A failure of `kind` told in plain words from the message table, naming
+/// `fieldLabels` (joined by commas) where the failure names fields. Empty for
+/// a kind it has no words for: the engine's own words then stay. The data
+/// module tells every refused write of a dataset through it.
+QString PlainFailureText(db::FailureKind kind, const QStringList &fieldLabels);

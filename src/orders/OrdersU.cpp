@@ -16,12 +16,17 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
 // The journal's customer chooser has a caption of its own that no
 // translation changes.
 const QString kCustomersCaption = QStringLiteral("Клиенты");
+// What a line edit keeps free beside its text: a margin of two pixels on
+// each side and room for the cursor.
+constexpr int kLineEditTextMargin = 2 * 2 + 1;
 const QString kRefusal = QStringLiteral("refusal");
 
 // A refusal row is drawn in the tooltip colours, with the field's plain
@@ -64,6 +69,7 @@ TfrmOrders::TfrmOrders(TData &data, QWidget *parent)
 
     FormCreate();
     m_creating = false;
+    fitTotalBoxes();
 
     const auto refilter = [this] { dtpFilterChange(); };
     connect(ui->dtpBegin, &QDateEdit::dateChanged, this, refilter);
@@ -150,7 +156,9 @@ void TfrmOrders::ApplyJournalFilter()
     orders->setFiltered(false);
     orders->setFilterText(filter);
     orders->setFiltered(true);
-    if (!m_creating)
+    // Without a connection there are no headers to count; the data module
+    // has shown its totals of nothing already.
+    if (!m_creating && orders->isActive())
         recountTotals();
 }
 
@@ -186,4 +194,48 @@ void TfrmOrders::showTotal(const QString &box, const QString &text)
 {
     if (auto *edit = findChild<QLineEdit *>(box))
         edit->setText(text);
+}
+
+void TfrmOrders::connectionRestored()
+{
+    if (!m_open)
+        return;
+    guarded(this, [this] {
+        m_data.qOrders->open();
+        ApplyJournalFilter();
+    });
+}
+
+void TfrmOrders::fitTotalBoxes()
+{
+    // The widest total: a sign and the fifteen significant digits of the
+    // general number format around the locale's decimal separator.
+    const QLocale locale;
+    for (QLineEdit *box : {ui->edSum, ui->edOrdered, ui->edRefused}) {
+        const QFontMetrics metrics = box->fontMetrics();
+        QChar widestDigit = u'0';
+        for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+            if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widestDigit))
+                widestDigit = QChar(digit);
+        const QString widest = locale.negativeSign() + QString(14, widestDigit) + locale.decimalPoint() + widestDigit;
+        // The box's own frame and text margins, as its size hint counts them.
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        option.rect = QRect();
+        option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+        option.midLineWidth = 0;
+        option.state |= QStyle::State_Sunken;
+        option.features = QStyleOptionFrame::None;
+        const QMargins margins = box->textMargins();
+        const QSize text(metrics.horizontalAdvance(widest) + kLineEditTextMargin + margins.left() + margins.right(),
+                         metrics.height());
+        box->setMinimumWidth(box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width());
+    }
+}
+
+void TfrmOrders::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (!m_creating && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        fitTotalBoxes();
 }

@@ -53,9 +53,15 @@ public:
     TqubDBGrid *grid() const;
 
     void showTotal(const QString &box, const QString &text) override;
+    void connectionRestored() override;
+
+protected:
+    void changeEvent(QEvent *event) override;
 
 private:
     void FormCreate();
+    /// Keeps each total box wide enough for the widest total at the current font.
+    void fitTotalBoxes();
     void btnCustomerClick();
     void dtpFilterChange();
     void grdOrdersDblClick();

@@ -358,10 +358,13 @@ Paint ownPicture(int index)
     }
 }
 
+// The sizes every picture is made in.
+constexpr int kSizes[] = {16, 22, 24, 32, 48};
+
 QIcon drawn(const Paint &paint)
 {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48}) {
+    for (int size : kSizes) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -405,6 +408,44 @@ GeneralPicture generalPicture(int index)
     }
 }
 
+// A disabled command's picture: grey and faded. Fading as well as greying
+// keeps a picture that is grey already (the bin of Delete) from looking the
+// same in both states.
+QPixmap disabledPixmap(const QPixmap &normal)
+{
+    QImage image = normal.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = line[x];
+            // Lighter grey, at a little over a third of the opacity.
+            const int grey = 96 + qGray(pixel) * 5 / 8;
+            line[x] = qRgba(grey, grey, grey, qAlpha(pixel) * 3 / 8);
+        }
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(normal.devicePixelRatio());
+    return pixmap;
+}
+
+// `normal` with a disabled picture of our own at every size: the style's
+// generated one barely differs for pale or grey pictures.
+QIcon withDisabledPictures(const QIcon &normal)
+{
+    QIcon icon;
+    QList<QSize> made;
+    for (int size : kSizes) {
+        // A picture without the size asked for gives its next smaller one.
+        const QPixmap pixmap = normal.pixmap(QSize(size, size));
+        if (pixmap.isNull() || made.contains(pixmap.size()))
+            continue;
+        made << pixmap.size();
+        icon.addPixmap(pixmap, QIcon::Normal);
+        icon.addPixmap(disabledPixmap(pixmap), QIcon::Disabled);
+    }
+    return icon;
+}
+
 QIcon load(int index)
 {
     if (const Paint paint = ownPicture(index))
@@ -431,7 +472,7 @@ QIcon icon(int index)
     static std::array<QIcon, Count> cache;
     static std::array<bool, Count> made{};
     if (!made[size_t(index)]) {
-        cache[size_t(index)] = load(index);
+        cache[size_t(index)] = withDisabledPictures(load(index));
         made[size_t(index)] = true;
     }
     return cache[size_t(index)];

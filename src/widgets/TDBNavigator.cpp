@@ -270,7 +270,8 @@ void TDBNavigator::act(Button which)
         ds->insert();
         break;
     case Button::Delete:
-        if (m_confirmDelete
+        // A dataset whose rule asks its own question is asked once, by the rule.
+        if (m_confirmDelete && ds->deleteQuestion() == db::DeleteQuestion::ByControl
             && QMessageBox::question(this, applicationTitle(), tr("Delete record?"),
                                      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
                    != QMessageBox::Ok)

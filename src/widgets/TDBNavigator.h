@@ -33,7 +33,8 @@ public:
     /// The button itself (objectName "nbFirst", "nbPrior", …).
     QToolButton *button(Button which) const { return m_buttons[size_t(which)]; }
 
-    /// Ask "Delete record?" before deleting (off unless the window asks).
+    /// Ask "Delete record?" before deleting (off unless the window asks),
+    /// unless the dataset's own rule asks (db::DeleteQuestion::ByRule).
     void setConfirmDelete(bool confirm) { m_confirmDelete = confirm; }
     bool confirmDelete() const { return m_confirmDelete; }
 

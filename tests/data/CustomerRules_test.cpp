@@ -170,6 +170,7 @@ TEST_F(CustomerRulesTest, StoreFailsAfterOk_ErrorShownRowKeptForCancel)
     port.expectCustomerDialog(typeAndOk("3", "Duplicate"));
     ds->append();
     ASSERT_EQ(port.errors.size(), 1);
+    EXPECT_EQ(port.errors.first(), "Another record already has this Customer ID.");
     EXPECT_EQ(ds->state(), db::DatasetState::Insert);
     ds->cancel();
     EXPECT_EQ(scalar("select sname from customer where id = '3'").toString(), "Sidorov");

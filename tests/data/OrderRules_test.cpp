@@ -20,6 +20,7 @@ class RecordingJournal : public JournalView
 {
 public:
     void showTotal(const QString &box, const QString &text) override { totals[box] = text; }
+    void connectionRestored() override {}
     QHash<QString, QString> totals;
 };
 

@@ -208,13 +208,13 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
-        QString refusal;
-        onNextModal([&refusal](QWidget *navigatorQuestion) {
-            answerNextMessageBox(QMessageBox::Ok, &refusal);
-            qobject_cast<QMessageBox *>(navigatorQuestion)->button(QMessageBox::Ok)->click();
-        });
-        chooser.navigator()->click(TDBNavigator::Button::Delete);
-        QCOMPARE(refusal, QStringLiteral("The customer 1 Head has a group. \n\r Deleting is impossible"));
+        {
+            // The group check speaks; nothing asks before it.
+            ModalWatch watch(QMessageBox::Yes);
+            chooser.navigator()->click(TDBNavigator::Button::Delete);
+            QCOMPARE(watch.texts,
+                     QStringList{QStringLiteral("The customer 1 Head has a group. \n\r Deleting is impossible")});
+        }
         QCOMPARE(customerCount(program), QStringLiteral("1:Head:null 2:Member:1"));
     }
 
@@ -225,14 +225,46 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
-        QString question;
-        onNextModal([&question](QWidget *navigatorQuestion) {
-            answerNextMessageBox(QMessageBox::Yes, &question);
-            qobject_cast<QMessageBox *>(navigatorQuestion)->button(QMessageBox::Ok)->click();
-        });
-        chooser.navigator()->click(TDBNavigator::Button::Delete);
-        QCOMPARE(question, QStringLiteral("Delete customer 9 Alone?"));
+        {
+            // One question, the customer rule's; the navigator asks none of its own.
+            ModalWatch watch(QMessageBox::Yes);
+            chooser.navigator()->click(TDBNavigator::Button::Delete);
+            QCOMPARE(watch.texts, QStringList{QStringLiteral("Delete customer 9 Alone?")});
+        }
         QCOMPARE(customerCount(program), QString());
+    }
+
+    void aTakenIdentifierIsToldInPlainWords()
+    {
+        TestProgram program;
+        program.executeSql(QStringLiteral("insert into customer (id, sname) values ('4', 'Smith')"));
+        program.start();
+        program.data().connect();
+        TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.show();
+        const QString plain = QStringLiteral("Another record already has this Customer ID.");
+        // The engine's own words go to the debug log, once for each attempt.
+        for (int attempt = 0; attempt < 2; ++attempt)
+            QTest::ignoreMessage(QtDebugMsg, "qCustomer: UNIQUE constraint failed: customer.id");
+
+        QString refused;
+        onNextModal([&refused](QWidget *dialog) {
+            typeText(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerID")), QStringLiteral("4"));
+            typeText(dialog->findChild<TDBEdit *>(QStringLiteral("edCustomerName")), QStringLiteral("Jones"));
+            dialog->findChild<TqubBitBtn *>(QStringLiteral("btnSave"))->click();
+            answerNextMessageBox(QMessageBox::Ok, &refused); // the rule's report of the failed store
+        });
+        chooser.navigator()->click(TDBNavigator::Button::Insert);
+        QCOMPARE(refused, plain);
+
+        // Stored again from the navigator, the failure reaches the error guard.
+        QCOMPARE(program.data().qCustomer->state(), db::DatasetState::Insert);
+        {
+            ModalWatch watch;
+            chooser.navigator()->click(TDBNavigator::Button::Post);
+            QCOMPARE(watch.texts, QStringList{plain});
+        }
+        QCOMPARE(customerCount(program), QStringLiteral("4:Smith:null"));
     }
 
 private:

@@ -293,6 +293,43 @@ private slots:
         QCOMPARE(m_program->main().childWindowCount(), 2);
     }
 
+    void ordersRestoresAMinimizedJournal()
+    {
+        start();
+        QMdiSubWindow *frame = m_program->main().mdiArea()->activeSubWindow();
+        const QSize size = frame->size();
+        frame->showMinimized();
+        m_program->main().mdiArea()->setActiveSubWindow(m_program->menu().subWindow());
+
+        m_program->menu().findChild<QPushButton *>(QStringLiteral("btnOrders"))->click();
+        QVERIFY(!frame->isMinimized());
+        QCOMPARE(frame->size(), size);
+        QCOMPARE(m_program->main().mdiArea()->activeSubWindow(), frame);
+        QCOMPARE(m_program->main().childWindowCount(), 2);
+    }
+
+    void theJournalFollowsTheConnection()
+    {
+        start();
+        QCOMPARE(totals(), (QStringList{"72.5", "112.5", "-40"}));
+        ModalWatch watch;
+        m_program->main().runCommand(m_program->command(QStringLiteral("actDisconnect")));
+        QCOMPARE(totals(), (QStringList{"0", "0", "0"}));
+        QCOMPARE(m_program->data().JournalTotal, 0.0);
+        // Changing the period while closed counts nothing and reports nothing.
+        journal()->findChild<QDateEdit *>(QStringLiteral("dtpBegin"))->setDate(kToday.addDays(-4));
+
+        // An order stored meanwhile by another program is among those shown again.
+        m_program->executeSql(QStringLiteral("insert into orders (id, id_customer, totalsum, refusal, ordersdate) "
+                                             "values (7, 'S', 10, 0, '%1')")
+                                  .arg(storedDay(0)));
+        m_program->main().runCommand(m_program->command(QStringLiteral("actConnect")));
+        QCOMPARE(shownOrders(), (QStringList{"1", "2", "3", "4", "5", "7"}));
+        QCOMPARE(totals(), (QStringList{"89.5", "129.5", "-40"}));
+        QCOMPARE(m_program->data().JournalTotal, 89.5);
+        QVERIFY(watch.texts.isEmpty());
+    }
+
 private:
     void start(bool openJournal = true)
     {

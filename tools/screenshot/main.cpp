@@ -16,7 +16,6 @@
 #include "widgets/ImageList.h"
 #include "catalogue/RefU.h"
 #include "Messages.h"
-#include "organization/EditCustomerU.h"
 #include "widgets/DateU.h"
 
 #include <QAction>
@@ -34,7 +33,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolBar>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -66,6 +67,60 @@ bool saveDialog(QDialog *dialog, const QDir &out, const QString &name)
     return saved;
 }
 
+// Runs `open`, which shows a modal dialog the way the program does, renders
+// that dialog and closes it again.
+bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name)
+{
+    bool saved = false, seen = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll.stop();
+        seen = true;
+        saved = save(modal, out, name);
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    });
+    poll.start();
+    guarded(nullptr, open);
+    poll.stop();
+    if (!seen)
+        std::fprintf(stderr, "screenshot: no window opened for %s\n", qPrintable(name));
+    return saved;
+}
+
+// The tool bar's commands, without the empty rest of the bar.
+QPixmap grabCommands(QToolBar *toolBar)
+{
+    QRect used;
+    for (QAction *action : toolBar->actions())
+        if (QWidget *button = toolBar->widgetForAction(action))
+            used |= button->geometry();
+    return toolBar->grab(used.adjusted(-4, -4, 4, 4));
+}
+
+// Two renderings side by side on white, the first on the left.
+bool saveSideBySide(const QPixmap &left, const QPixmap &right, const QDir &out, const QString &name)
+{
+    constexpr int gap = 24;
+    QPixmap sheet(left.width() + gap + right.width(), qMax(left.height(), right.height()));
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + gap, 0, right);
+    painter.end();
+    const QString path = out.filePath(name);
+    if (!sheet.save(path))
+        return false;
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 // Every image of the image list at 16 and 32 pixels, numbered.
 bool saveImageList(const QDir &out, const QString &name)
 {
@@ -79,6 +134,7 @@ bool saveImageList(const QDir &out, const QString &name)
         const QPoint at((i % columns) * cell, (i / columns) * cell);
         const QIcon icon = ImageList::icon(i);
         painter.drawPixmap(at + QPoint(4, 4), icon.pixmap(16, 16));
+        painter.drawPixmap(at + QPoint(4, 22), icon.pixmap(QSize(16, 16), QIcon::Disabled));
         painter.drawPixmap(at + QPoint(22, 4), icon.pixmap(32, 32));
         painter.drawText(QRect(at + QPoint(0, 38), QSize(cell, 16)), Qt::AlignCenter, QString::number(i));
     }
@@ -95,9 +151,15 @@ bool saveImageList(const QDir &out, const QString &name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    // A translator's localization file, to see the windows in that language.
+    QString localization;
+    if (arguments.size() == 3 && arguments.first() == u"--loc") {
+        localization = arguments[1];
+        arguments = arguments.mid(2);
+    }
     if (arguments.size() != 1) {
-        std::fprintf(stderr, "Usage: screenshot OUTDIR\n");
+        std::fprintf(stderr, "Usage: screenshot [--loc LOCFILE] OUTDIR\n");
         return 2;
     }
     QDir out(arguments.first());
@@ -121,6 +183,10 @@ int main(int argc, char *argv[])
     }
     QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html"),
                 programFolder + QStringLiteral("manual.html"));
+    if (!localization.isEmpty() && !QFile::copy(localization, programFolder + LocCatalogue::FileName)) {
+        std::fprintf(stderr, "screenshot: cannot read %s\n", qPrintable(localization));
+        return 1;
+    }
 
     QApplication::setApplicationName(applicationTitle());
     QtUserPort port;
@@ -128,9 +194,12 @@ int main(int argc, char *argv[])
     TfrmMain mainWindow(data, {});
     mainWindow.resize(1280, 800);
     mainWindow.show();
-    new TfrmMenu(mainWindow);
+    auto *menu = new TfrmMenu(mainWindow);
 
     bool ok = save(&mainWindow, out, QStringLiteral("main.png"));
+    ok = save(menu->subWindow(), out, QStringLiteral("start-menu.png")) && ok;
+    auto *toolBar = mainWindow.findChild<QToolBar *>(QStringLiteral("ToolBar"));
+    const QPixmap toolBarClosed = toolBar ? grabCommands(toolBar) : QPixmap();
 
     // The journal over a wider period, so that it shows a few weeks.
     if (QAction *orders = mainWindow.command(QStringLiteral("actOrders"))) {
@@ -139,6 +208,22 @@ int main(int argc, char *argv[])
             if (auto *begin = journal->findChild<QDateEdit *>(QStringLiteral("dtpBegin")))
                 begin->setDate(QDate::currentDate().addDays(-20));
             ok = save(&mainWindow, out, QStringLiteral("journal.png")) && ok;
+            // The order commands as the journal enables them, beside their
+            // state with the journal closed.
+            if (toolBar)
+                ok = saveSideBySide(toolBarClosed, grabCommands(toolBar), out, QStringLiteral("toolbar.png")) && ok;
+
+            // As narrow as the user can drag the journal.
+            const QRect wide = journal->geometry();
+            journal->resize(journal->minimumSizeHint().width(), wide.height());
+            ok = save(&mainWindow, out, QStringLiteral("journal-narrow.png")) && ok;
+            journal->setGeometry(wide);
+
+            // Closed and opened again, the journal shows its orders again.
+            mainWindow.runCommand(mainWindow.command(QStringLiteral("actDisconnect")));
+            ok = save(&mainWindow, out, QStringLiteral("journal-disconnected.png")) && ok;
+            mainWindow.runCommand(mainWindow.command(QStringLiteral("actConnect")));
+            ok = save(&mainWindow, out, QStringLiteral("journal-reconnected.png")) && ok;
         }
     }
 
@@ -179,14 +264,12 @@ int main(int argc, char *argv[])
         ok = saveDialog(&catalogues, out, QStringLiteral("chooser-catalogues.png")) && ok;
     }
     {
-        // The dialog as the edit rule opens it, shown over the first customer
-        // without starting the rule itself.
+        // The customer dialog as the customer rules open it: editing the
+        // first customer, and adding a new one. Closing it drops the changes.
         data.qCustomer->open();
-        const QString caption = FormatMessage(Messages().lEditCustomerCaption,
-                                              {data.qCustomer->field(QStringLiteral("id"))->asString() + u' '
-                                               + data.qCustomer->field(QStringLiteral("sname"))->asString()});
-        TfrmEditCustomer customer(*data.dsCustomer, caption, Messages().lAdminNode, false, &mainWindow);
-        ok = saveDialog(&customer, out, QStringLiteral("customer-dialog.png")) && ok;
+        ok = saveNextModal([&data] { data.qCustomer->edit(); }, out, QStringLiteral("customer-dialog.png")) && ok;
+        ok = saveNextModal([&data] { data.qCustomer->append(); }, out, QStringLiteral("customer-dialog-new.png"))
+            && ok;
         data.qCustomer->close();
     }
     if (QAction *help = mainWindow.command(QStringLiteral("actHelp"))) {

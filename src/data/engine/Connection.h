@@ -1,6 +1,8 @@
 #pragma once
 // The one connection to the database file.
 
+#include "Errors.h"
+
 #include <QHash>
 #include <QString>
 #include <functional>
@@ -43,6 +45,9 @@ public:
 
     /// Hooks run around connect and disconnect (the data module's rules).
     std::function<void()> beforeConnect, afterConnect, beforeDisconnect, afterDisconnect;
+    /// How a dataset's failed write is told to the user (the data module's
+    /// messages); unset, the engine's own words stay.
+    FailureWording failureWording;
 
     /// Opens the file, then runs afterConnect. Does nothing while connected.
     /// Throws DataError with the engine's text when the file is missing, locked,

@@ -30,6 +30,9 @@ enum class DatasetState { Inactive, Browse, Edit, Insert };
 enum class PostErrorAction { Fail, Abort };
 /// Where a new row is shown: above the current row, or after the last one.
 enum class InsertAt { Current, End };
+/// Who asks the user before a row is deleted: the control that deletes it
+/// (when it asks at all), or the dataset's own before-delete rule.
+enum class DeleteQuestion { ByControl, ByRule };
 /// How locate compares text: without regard to case; a value matching every
 /// text that starts with it.
 enum class LocateOption { CaseInsensitive = 0x1, PartialKey = 0x2 };
@@ -145,6 +148,10 @@ public:
     void post();
     void cancel();
     void remove();
+    /// Who asks before a delete; ByRule keeps a control from asking a
+    /// second time what the before-delete rule asks anyway.
+    void setDeleteQuestion(DeleteQuestion who) { m_deleteQuestion = who; }
+    DeleteQuestion deleteQuestion() const { return m_deleteQuestion; }
     /// Stores the pending edits of the details, then this dataset's own:
     /// posts a pending edit or insert when modified, cancels an untouched one.
     void checkBrowseMode();
@@ -290,6 +297,7 @@ private:
     FilterHandler m_onFilterRecord;
 
     int m_controlsDisabled = 0;
+    DeleteQuestion m_deleteQuestion = DeleteQuestion::ByControl;
 
     QHash<QString, std::shared_ptr<const LookupIndex>> m_lookupIndexes;
 };

@@ -12,6 +12,25 @@ namespace {
 {
     throw DataError(QString::fromUtf8(sqlite3_errmsg(db)));
 }
+
+// The constraint failures that a writer can tell in plain words.
+FailureKind failureKind(int extendedCode)
+{
+    switch (extendedCode) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_ROWID:
+        return FailureKind::Duplicate;
+    case SQLITE_CONSTRAINT_NOTNULL:
+        return FailureKind::MissingValue;
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        return FailureKind::MissingReference;
+    case SQLITE_CONSTRAINT_CHECK:
+        return FailureKind::RefusedValue;
+    default:
+        return FailureKind::Other;
+    }
+}
 } // namespace
 
 Statement::Statement(sqlite3 *handle, const QString &sql) : m_db(handle)
@@ -83,8 +102,9 @@ bool Statement::step()
     if (rc == SQLITE_DONE)
         return false;
     const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const FailureKind kind = failureKind(sqlite3_extended_errcode(m_db));
     sqlite3_reset(m_stmt);
-    throw DataError(text);
+    throw DataError(text, kind, text);
 }
 
 int Statement::execute()

@@ -7,9 +7,15 @@
 #include "Statement_p.h"
 #include "Storage_p.h"
 
+#include <QLoggingCategory>
+#include <QRegularExpression>
+
 namespace db {
 
 namespace {
+// The engine's own words for a failure told in plain ones.
+Q_LOGGING_CATEGORY(lcEngine, "quorvel.engine")
+
 QVariant &slot(Row &values, const Field *field)
 {
     Q_ASSERT(field->bufferIndex() >= 0 && std::size_t(field->bufferIndex()) < values.size());
@@ -63,9 +69,13 @@ void TableWriter::insertRow(Row &values, const std::vector<bool> &assigned)
         ? QStringLiteral("insert into %1 default values").arg(m_table)
         : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, columns.join(u','), marks.join(u','));
     Connection &connection = *m_dataset.connection();
-    Statement statement(connection.handle(), sql);
-    bindAll(statement, arguments);
-    statement.execute();
+    try {
+        Statement statement(connection.handle(), sql);
+        bindAll(statement, arguments);
+        statement.execute();
+    } catch (const DataError &error) {
+        throw plainly(error, WriteKind::Store);
+    }
     // A counter key left to the database takes the number it gave (again
     // after a store that failed and was undone: that number is void).
     for (const QString &key : m_keyFields) {
@@ -99,11 +109,17 @@ void TableWriter::updateRow(const Row &values, const Row &stored, const std::vec
     for (const Field *field : changed)
         if (!m_keyFields.contains(field->name(), Qt::CaseInsensitive))
             where << storedEquals(field, slot(stored, field), whereArguments);
-    Statement statement(m_dataset.connection()->handle(),
-                        QStringLiteral("update %1 set %2 where %3")
-                            .arg(m_table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and "))));
-    bindAll(statement, arguments + whereArguments);
-    if (statement.execute() == 0)
+    int changes = 0;
+    try {
+        Statement statement(m_dataset.connection()->handle(),
+                            QStringLiteral("update %1 set %2 where %3")
+                                .arg(m_table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and "))));
+        bindAll(statement, arguments + whereArguments);
+        changes = statement.execute();
+    } catch (const DataError &error) {
+        throw plainly(error, WriteKind::Store);
+    }
+    if (changes == 0)
         throw DataError(QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
 }
 
@@ -112,9 +128,16 @@ void TableWriter::deleteRow(const Row &values)
     requireTable(QStringLiteral("deleting"));
     QVariantList arguments;
     const QString where = keyCondition(values, arguments);
-    Statement statement(m_dataset.connection()->handle(), QStringLiteral("delete from %1 where %2").arg(m_table, where));
-    bindAll(statement, arguments);
-    if (statement.execute() == 0)
+    int changes = 0;
+    try {
+        Statement statement(m_dataset.connection()->handle(),
+                            QStringLiteral("delete from %1 where %2").arg(m_table, where));
+        bindAll(statement, arguments);
+        changes = statement.execute();
+    } catch (const DataError &error) {
+        throw plainly(error, WriteKind::Delete);
+    }
+    if (changes == 0)
         throw DataError(QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it was last read."));
 }
 
@@ -141,6 +164,50 @@ Row TableWriter::readBack(Row values) const
         }
     }
     return values;
+}
+
+DataError TableWriter::plainly(const DataError &error, WriteKind write) const
+{
+    const FailureWording &wording = m_dataset.connection()->failureWording;
+    if (error.kind() == FailureKind::Other || !wording)
+        return error;
+    // A reference that fails while deleting is one that other rows still hold.
+    const FailureKind kind = error.kind() == FailureKind::MissingReference && write == WriteKind::Delete
+        ? FailureKind::StillReferenced
+        : error.kind();
+    const QString text = wording(kind, namedFields(error.engineText()));
+    if (text.isEmpty())
+        return error;
+    qCDebug(lcEngine).noquote() << m_dataset.name() + QStringLiteral(":") << error.engineText();
+    return DataError(text, kind, error.engineText());
+}
+
+QStringList TableWriter::namedFields(const QString &engineText) const
+{
+    // The engine names the columns after a colon: "table.column, table.column"
+    // for unique and not-null failures, the check's name or expression for a
+    // check; a failure without a colon names none.
+    const qsizetype colon = engineText.indexOf(u':');
+    if (colon < 0)
+        return {};
+    static const QRegularExpression name(QStringLiteral("(?:([A-Za-z_]\\w*)\\.)?([A-Za-z_]\\w*)"));
+    QStringList visible, hidden;
+    for (auto match = name.globalMatch(engineText.mid(colon + 1)); match.hasNext();) {
+        const QRegularExpressionMatch each = match.next();
+        // A column of another table (a trigger's write) is no field of ours.
+        const QString table = each.captured(1);
+        if (!table.isEmpty() && table.compare(m_table, Qt::CaseInsensitive) != 0)
+            continue;
+        const Field *field = m_dataset.findField(each.captured(2));
+        if (!field || field->kind() != FieldKind::Data)
+            continue;
+        QStringList &labels = field->isVisible() ? visible : hidden;
+        if (!labels.contains(field->displayLabel()))
+            labels << field->displayLabel();
+    }
+    // A key the user never sees (the catalogue date of a product) goes
+    // unnamed beside one the user typed.
+    return visible.isEmpty() ? hidden : visible;
 }
 
 QString TableWriter::keyCondition(const Row &values, QVariantList &arguments) const

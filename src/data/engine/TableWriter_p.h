@@ -3,6 +3,7 @@
 // update and delete statements built from the fields, the check that an
 // edit was made on the row as it is stored, and reading the stored row back.
 
+#include "Errors.h"
 #include "RowSet_p.h"
 
 #include <QStringList>
@@ -21,7 +22,10 @@ public:
     void setTable(const QString &table, const QStringList &keyFields);
     const QString &table() const { return m_table; }
 
-    // Each write throws DataError when no table was set.
+    // Each write throws DataError when no table was set. A write the table's
+    // constraints refuse is told through the connection's failure wording,
+    // naming the fields by their display labels; the engine's own words go
+    // to the debug log (category "quorvel.engine") and stay in the error.
 
     /// Inserts the assigned data fields of `values`. A counter key the row
     /// did not assign takes the number the database gave it. Throws DataError.
@@ -40,6 +44,14 @@ public:
     Row readBack(Row values) const;
 
 private:
+    /// Which write failed: storing a row, or deleting one.
+    enum class WriteKind { Store, Delete };
+    /// `error` told in plain words when the connection has a wording for its
+    /// kind, else `error` as it is.
+    DataError plainly(const DataError &error, WriteKind write) const;
+    /// The display labels of this dataset's fields that the engine's text
+    /// names; the visible ones when any is visible.
+    QStringList namedFields(const QString &engineText) const;
     /// Throws DataError when no table was set: nothing can be written.
     void requireTable(const QString &purpose) const;
     /// A condition matching exactly the stored values that read as `value`;

@@ -61,17 +61,20 @@ void answerNextMessageBox(QMessageBox::StandardButton button, QString *text)
     });
 }
 
-ModalWatch::ModalWatch() : m_timer(std::make_unique<QTimer>())
+ModalWatch::ModalWatch(QMessageBox::StandardButton answer) : m_timer(std::make_unique<QTimer>())
 {
     m_timer->setInterval(10);
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this] {
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this, answer] {
         QWidget *modal = openModal();
         if (!modal)
             return;
         titles << modal->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(modal))
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box)
             texts << box->text();
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
+        if (QAbstractButton *pressed = box ? box->button(answer) : nullptr)
+            pressed->click();
+        else if (auto *dialog = qobject_cast<QDialog *>(modal))
             dialog->reject();
         else
             modal->close();

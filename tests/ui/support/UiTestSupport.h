@@ -31,11 +31,12 @@ void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nu
 
 /// While it lives, closes every modal widget that opens and records the
 /// message box texts (and the titles of other dialogs): for checking that an
-/// action reports nothing, without a stray box blocking the test.
+/// action reports nothing, without a stray box blocking the test. With
+/// `answer`, a message box that has that button is closed by pressing it.
 class ModalWatch
 {
 public:
-    ModalWatch();
+    explicit ModalWatch(QMessageBox::StandardButton answer = QMessageBox::NoButton);
     ~ModalWatch();
     ModalWatch(const ModalWatch &) = delete;
     ModalWatch &operator=(const ModalWatch &) = delete;
