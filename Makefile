@@ -9,7 +9,9 @@ JOBS       ?= $(shell nproc)
 PACKAGES = g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxlsxwriter-dev \
            libgtest-dev libgmock-dev xvfb xauth
 
-.PHONY: run test build deps configure clean
+FUZZ_SECONDS ?= 180
+
+.PHONY: run test build deps configure clean fuzz
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -35,6 +37,21 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target searches for FUZZ_SECONDS; new inputs go to build-fuzz,
+# an input that finds a fault is kept in tests/fuzz/corpus and replayed by
+# make test from then on.
+fuzz: deps
+	@command -v clang++ >/dev/null || { SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq clang; }
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DQUORVEL_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target quorvel_fuzz_targets
+	@for t in IniFile LocValue FilterText Formats; do \
+	  mkdir -p build-fuzz/corpus/$$t && echo "== fuzz $$t for $(FUZZ_SECONDS) s" && \
+	  build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=tests/fuzz/corpus/$$t/ build-fuzz/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,6 @@
 #include "Schema.h"
 
+#include "PartFile.h"
 #include "engine/Connection.h"
 #include "engine/Errors.h"
 
@@ -127,12 +128,12 @@ void create(db::Connection &connection)
 
 void createFile(const QString &path)
 {
-    if (QFileInfo::exists(path))
-        throw db::DataError(QStringLiteral("File '%1' already exists").arg(path));
+    PartFile file(path, PartFile::Existing::Refuse);
     db::Connection connection;
-    connection.openFile(path, db::FileMode::Create);
+    connection.openFile(file.path(), db::FileMode::Create);
     create(connection);
     connection.close();
+    file.commit();
 }
 
 } // namespace Schema

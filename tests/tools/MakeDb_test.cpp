@@ -10,7 +10,12 @@
 #include "engine/Statement_p.h"
 #include "engine/Storage_p.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <gtest/gtest.h>
@@ -274,6 +279,34 @@ TEST(MakeDbGenerate, EvenASmallTreeReachesTenLevels)
         EXPECT_LE(levels, 20) << customers << " customers";
         expectConsistent(c);
     }
+}
+
+TEST(MakeDbFiles, KilledMidWay_LeavesNoDatabaseAndTheNextRunMakesIt)
+{
+    testing_support::ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("DB2.mdb"));
+    QProcess maker;
+    maker.start(QStringLiteral(QUORVEL_MAKEDB_TOOL), {QStringLiteral("--generate"), QStringLiteral("--customers"),
+                                                      QStringLiteral("50000"), QStringLiteral("--orders"),
+                                                      QStringLiteral("500000"), path});
+    ASSERT_TRUE(maker.waitForStarted());
+    // Killed once it is writing its file, well before it is done.
+    const QDir dir(folder.folder());
+    QDeadlineTimer deadline(20'000);
+    while (dir.entryList({QStringLiteral(".DB2.mdb.*")}, QDir::Hidden | QDir::Files).isEmpty() && !deadline.hasExpired())
+        QThread::msleep(5);
+    QThread::msleep(100);
+    ASSERT_EQ(maker.state(), QProcess::Running) << "the maker finished before it could be killed";
+    maker.kill();
+    maker.waitForFinished();
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    maker.start(QStringLiteral(QUORVEL_MAKEDB_TOOL), {QStringLiteral("--demo"), path});
+    ASSERT_TRUE(maker.waitForFinished(60'000));
+    EXPECT_EQ(maker.exitCode(), 0) << maker.readAllStandardError().toStdString();
+    db::Connection c;
+    c.openFile(path);
+    EXPECT_GT(count(c, QStringLiteral("select count(*) from customer")), 0);
 }
 
 TEST(MakeDbFiles, AnExistingFileIsNeverReplaced)

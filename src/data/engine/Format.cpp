@@ -156,8 +156,9 @@ QDate readDate(const QString &text, const QString &format, const QLocale &locale
 
 QTime readTime(const QString &text, const QString &format, const QLocale &locale)
 {
-    const QTime time = locale.toTime(text, format);
-    return time.isValid() ? time : QLocale::c().toTime(forCLocale(text, locale), format);
+    // Always in the C locale's form: Qt's own reading of some locales'
+    // day-period texts (Ewe's "ŋdi") reads past the end of its buffer.
+    return QLocale::c().toTime(forCLocale(text, locale), format);
 }
 } // namespace
 

@@ -1,0 +1,31 @@
+// Runs a fuzz target over every input kept in its corpus folder(s): each input
+// that ever found a fault stays a test of the ordinary suite.
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+int main(int argc, char *argv[])
+{
+    int inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QDir folder(QString::fromLocal8Bit(argv[i]));
+        for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile file(folder.filePath(name));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            const QByteArray bytes = file.readAll();
+            std::fprintf(stderr, "%s\n", qPrintable(name));
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            ++inputs;
+        }
+    }
+    std::printf("%d inputs replayed\n", inputs);
+    return inputs > 0 ? 0 : 1;
+}
