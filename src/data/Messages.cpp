@@ -104,6 +104,11 @@ const std::vector<MessageEntry> &addedMessageTable()
         MESSAGE(lStillReferencedMes),
         MESSAGE(lRefusedValueMes),
         MESSAGE(lRefusedRecordMes),
+        MESSAGE(lDiskFullMes),
+        MESSAGE(lReadOnlyWriteMes),
+        MESSAGE(lReadOnlyFileMes),
+        MESSAGE(lReadOnlyFolderMes),
+        MESSAGE(lDatabaseInUseMes),
         MESSAGE(lNotAFiniteNumber),
         MESSAGE(lFileKeptAsItIs),
     };
@@ -158,6 +163,16 @@ QString PlainFailureText(db::FailureKind kind, const QStringList &fieldLabels)
         return m.lStillReferencedMes;
     case FailureKind::RefusedValue:
         return naming(m.lRefusedValueMes, m.lRefusedRecordMes);
+    case FailureKind::DiskFull:
+        return m.lDiskFullMes;
+    case FailureKind::ReadOnly:
+        return m.lReadOnlyWriteMes;
+    case FailureKind::ReadOnlyFile:
+        return FormatMessage(m.lReadOnlyFileMes, {fields});
+    case FailureKind::ReadOnlyFolder:
+        return FormatMessage(m.lReadOnlyFolderMes, {fields});
+    case FailureKind::InUse:
+        return FormatMessage(m.lDatabaseInUseMes, {fields});
     case FailureKind::Other:
         break;
     }

@@ -99,6 +99,16 @@ struct TMessages
         QStringLiteral("Other records still refer to this record, so it cannot be deleted.");
     QString lRefusedValueMes = QStringLiteral("The value of %s is not allowed.");
     QString lRefusedRecordMes = QStringLiteral("The record holds a value that is not allowed.");
+    QString lDiskFullMes = QStringLiteral("The disk is full, so the changes could not be stored. What was stored "
+                                          "before is kept; free some space and store again.");
+    QString lReadOnlyWriteMes = QStringLiteral("The database cannot be changed: its file or folder has become "
+                                               "read-only. Nothing was stored.");
+    QString lReadOnlyFileMes = QStringLiteral("The database %s is read-only, so nothing could be stored in it. "
+                                              "It was not opened.");
+    QString lReadOnlyFolderMes = QStringLiteral("The folder of the database %s does not allow changes, so nothing "
+                                                "could be stored in it. It was not opened.");
+    QString lDatabaseInUseMes = QStringLiteral("Another copy of the program has the database %s open. Close it "
+                                               "there first; it was not opened here.");
     QString lNotAFiniteNumber = QStringLiteral("The number %s cannot be stored: it is not a finite number.");
     QString lFileKeptAsItIs = QStringLiteral("The file %s holds text its encoding cannot carry back unchanged. "
                                              "The program leaves it as it is and adds no texts to it.");

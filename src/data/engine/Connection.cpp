@@ -3,13 +3,29 @@
 #include "Errors.h"
 #include "SqlFunctions_p.h"
 
+#include "Statement_p.h"
+
+#include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <algorithm>
 #include <iterator>
 #include <sqlite3.h>
 
 namespace db {
+
+Q_LOGGING_CATEGORY(lcEngine, "quorvel.engine")
+
+namespace {
+/// A connect the engine refuses, in its own words until the data module
+/// tells it in the user's.
+DataError refusal(const QString &text, FailureKind kind)
+{
+    return DataError(text, kind, text);
+}
+} // namespace
 
 Connection::Connection() = default;
 
@@ -58,7 +74,16 @@ void Connection::open()
         return;
     if (beforeConnect)
         beforeConnect();
-    openFile(dataSource());
+    const QString path = dataSource();
+    try {
+        if (!QFileInfo(path).isFile())
+            throw DataError(QStringLiteral("Could not find file '%1'.").arg(path));
+        lockDatabase(path);
+        openChecked(path, FileMode::Existing, Writability::Required);
+    } catch (const DataError &error) {
+        m_lock.reset();
+        throw told(error, {QDir::toNativeSeparators(path)});
+    }
     if (!afterConnect)
         return;
     try {
@@ -68,58 +93,110 @@ void Connection::open()
         // hook opened, and not the file.
         closeClients(CloseFailure::Ignore);
         closeHandle();
+        m_lock.reset();
         throw;
     }
 }
 
+void Connection::lockDatabase(const QString &path)
+{
+    // One writer per database: two copies storing orders on one file would
+    // refuse each other's rows. The lock of a copy that crashed is found
+    // stale (its process is gone) and taken over.
+    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_lock = std::move(lock);
+        return;
+    }
+    if (lock->error() == QLockFile::LockFailedError)
+        throw refusal(QStringLiteral("Another copy of the program has the database '%1' open.").arg(path),
+                      FailureKind::InUse);
+    // No lock file can be made beside the database: no journal could be either.
+    throw refusal(QStringLiteral("The folder of '%1' does not allow changes.").arg(path), FailureKind::ReadOnlyFolder);
+}
+
 void Connection::openFile(const QString &path, FileMode mode)
 {
-    const bool create = mode == FileMode::Create;
-    if (isConnected())
-        throw DataError(QStringLiteral("The connection is already open"));
-    if (!create && !QFileInfo(path).isFile())
-        throw DataError(QStringLiteral("Could not find file '%1'.").arg(path));
+    openChecked(path, mode, Writability::AsFound);
+}
 
+sqlite3 *Connection::openHandle(const QString &path, int flags)
+{
     sqlite3 *handle = nullptr;
     // One thread uses the connection: no mutex around every call, which
     // costs a tenth of reading a large journal.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("Out of memory");
         sqlite3_close(handle);
         throw DataError(QStringLiteral("%1: '%2'").arg(text, path));
     }
-    m_handle = handle;
+    sqlite3_busy_timeout(handle, 1000);
+    return handle;
+}
+
+void Connection::openChecked(const QString &path, FileMode mode, Writability writability)
+{
+    const bool create = mode == FileMode::Create;
+    if (isConnected())
+        throw DataError(QStringLiteral("The connection is already open"));
+    bool accepted = create;
+    if (!create) {
+        if (!QFileInfo(path).isFile())
+            throw DataError(QStringLiteral("Could not find file '%1'.").arg(path));
+        // Accepted before anything in it changes: a file that is not the
+        // program's (another program's, perhaps in WAL mode) is refused as it
+        // was found. Reading the schema is also the first touch of the file:
+        // a locked file or one that is not a database fails here.
+        sqlite3 *probe = openHandle(path, SQLITE_OPEN_READONLY);
+        try {
+            checkTables(probe, path);
+            accepted = true;
+        } catch (const DataError &error) {
+            // A store cut short (a crash, a power cut) left a journal that
+            // only a writer can roll back: the check is then made as one,
+            // once the file is back as it was before that store.
+            if (error.kind() != FailureKind::ReadOnly) {
+                sqlite3_close_v2(probe);
+                throw;
+            }
+        }
+        sqlite3_close_v2(probe);
+    }
+    m_handle = openHandle(path, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     try {
-        sqlite3_busy_timeout(m_handle, 1000);
+        if (!accepted)
+            checkTables(m_handle, path);
+        // SQLite opens a write-protected file for reading without a word;
+        // the program would then fail at its first store instead.
+        if (writability == Writability::Required && sqlite3_db_readonly(m_handle, "main") == 1)
+            throw refusal(QStringLiteral("The database '%1' is read-only.").arg(path), FailureKind::ReadOnlyFile);
         registerSqlFunctions(m_handle);
-        // Reading the schema is the first touch of the file: a locked file or
-        // one that is not a database fails here, not at the first window.
         execute(QStringLiteral("PRAGMA foreign_keys = ON; PRAGMA journal_mode = DELETE;"));
-        if (!create)
-            checkTables(path);
     } catch (...) {
         closeHandle();
         throw;
     }
 }
 
-void Connection::checkTables(const QString &path)
+void Connection::checkTables(sqlite3 *handle, const QString &path)
 {
     // Every table the program reads must be there: a file with only some of
     // them would fail later, at the first window that needs the others.
     static const char *const kTables[] = {"customer", "orders", "ordered", "product"};
     sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(m_handle, "select lower(name) from sqlite_master where type='table'", -1, &stmt, nullptr);
+    sqlite3_prepare_v2(handle, "select lower(name) from sqlite_master where type='table'", -1, &stmt, nullptr);
     QStringList present;
     int rc = SQLITE_ERROR;
     while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW)
         present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-    const QString error = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw DataError(QStringLiteral("%1: '%2'").arg(error, path));
+    if (rc != SQLITE_DONE) {
+        const DataError failure = engineError(handle);
+        throw DataError(QStringLiteral("%1: '%2'").arg(error, path), failure.kind(), failure.engineText());
+    }
     QStringList missing;
     for (const char *table : kTables)
         if (!present.contains(QLatin1String(table)))
@@ -149,6 +226,21 @@ void Connection::closeClients(CloseFailure onFailure)
     }
 }
 
+DataError Connection::told(const DataError &error, const QStringList &named, const QString &where) const
+{
+    // Told once: a failure already in plain words keeps them.
+    if (error.kind() == FailureKind::Other || !failureWording || error.text() != error.engineText())
+        return error;
+    const QString text = failureWording(error.kind(), named);
+    if (text.isEmpty())
+        return error;
+    if (where.isEmpty())
+        qCDebug(lcEngine).noquote() << error.engineText();
+    else
+        qCDebug(lcEngine).noquote() << where + QStringLiteral(":") << error.engineText();
+    return DataError(text, error.kind(), error.engineText());
+}
+
 void Connection::close()
 {
     if (!isConnected())
@@ -157,6 +249,7 @@ void Connection::close()
         beforeDisconnect();
     closeClients(CloseFailure::Throw);
     closeHandle();
+    m_lock.reset();
     if (afterDisconnect)
         afterDisconnect();
 }
@@ -216,12 +309,8 @@ void Connection::execute(const QString &sql)
 {
     if (!isConnected())
         throw DataError(QStringLiteral("Connection is closed"));
-    char *error = nullptr;
-    if (sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(m_handle));
-        sqlite3_free(error);
-        throw DataError(text);
-    }
+    if (sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw engineError(m_handle);
 }
 
 void Connection::attach(ConnectionClient *client)

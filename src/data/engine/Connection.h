@@ -6,9 +6,11 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
+class QLockFile;
 
 namespace db {
 
@@ -49,18 +51,30 @@ public:
     /// messages); unset, the engine's own words stay.
     FailureWording failureWording;
 
-    /// Opens the file, then runs afterConnect. Does nothing while connected.
-    /// Throws DataError with the engine's text when the file is missing, locked,
-    /// not a database or lacks one of the program's tables, and passes on what
-    /// afterConnect throws; the connection and its datasets are then closed.
+    /// Opens the file for the program, then runs afterConnect. Does nothing
+    /// while connected. Takes the database's lock (one writer per database)
+    /// and accepts the file, read-only, before anything in it changes.
+    /// Throws DataError (told through failureWording where it has words for
+    /// it) when the file is missing, held by another copy of the program,
+    /// read-only or in a read-only folder, locked, not a database or lacks one
+    /// of the program's tables, and passes on what afterConnect throws; the
+    /// connection and its datasets are then closed and the file is as it was.
     void open();
     /// Closes every dataset on the connection, then the file. No-op when closed.
     void close();
     bool isConnected() const { return m_handle != nullptr; }
 
-    /// Opens a file directly (no hooks), or makes a new empty one. Used by
-    /// tools and by the schema maker. Throws DataError.
+    /// Opens a file directly (no hooks, no lock, read-only files as they
+    /// are), or makes a new empty one. Used by tools and by the schema maker.
+    /// An existing file is checked for the program's tables, read-only,
+    /// before anything in it changes. Throws DataError.
     void openFile(const QString &path, FileMode mode = FileMode::Existing);
+
+    /// `error` told in plain words through failureWording, `named` being the
+    /// fields it concerns (or the file); the engine's text goes to the debug
+    /// log after `where` (the dataset). Unchanged when it has no words for it
+    /// or was told already.
+    DataError told(const DataError &error, const QStringList &named = {}, const QString &where = QString()) const;
 
     /// Transactions nest: an inner begin is a savepoint whose commit or
     /// rollback leaves the outer transaction running. A transaction the
@@ -81,8 +95,13 @@ public:
     void detach(ConnectionClient *client);
 
 private:
+    /// Whether opening refuses a file the program could not store in.
+    enum class Writability { AsFound, Required };
+    void openChecked(const QString &path, FileMode mode, Writability writability);
+    static sqlite3 *openHandle(const QString &path, int flags);
+    static void checkTables(sqlite3 *handle, const QString &path);
+    void lockDatabase(const QString &path);
     bool lostTransaction();
-    void checkTables(const QString &path);
     /// Whether a dataset's failure to close goes on to the caller, or is
     /// swallowed while unwinding a failed connect (whose own failure is the
     /// one to report).
@@ -91,6 +110,7 @@ private:
     void closeHandle();
 
     sqlite3 *m_handle = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
     QString m_connectionString;
     QString m_dataSource;
     int m_depth = 0;

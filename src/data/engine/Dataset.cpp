@@ -447,13 +447,15 @@ void Dataset::post()
         stored = m_writer->readBack(m_rows->row(row));
         if (transaction)
             transaction->commit();
-    } catch (const DataError &error) {
+    } catch (const DataError &failure) {
+        // The points statement's failure, too, reaches the user in plain words.
+        const DataError error = m_connection->told(failure, {}, m_name);
         PostErrorAction action = PostErrorAction::Fail;
         if (onPostError)
             onPostError(*this, error, action);
         if (action == PostErrorAction::Abort)
             throw AbortError();
-        throw;
+        throw error;
     }
     m_rows->row(row) = std::move(stored);
     m_rows->endInsert();
@@ -509,12 +511,14 @@ void Dataset::remove()
     }
     run(beforeDelete, *this);
     const int row = currentRowIndex();
-    {
+    try {
         Transaction transaction(*m_connection);
         m_writer->deleteRow(m_rows->row(row));
         if (whileDeleting)
             whileDeleting(*this);
         transaction.commit();
+    } catch (const DataError &failure) {
+        throw m_connection->told(failure, {}, m_name);
     }
     m_rows->erase(row);
     invalidateIndexes();

@@ -17,11 +17,18 @@ enum class FailureKind {
     MissingReference, ///< the row refers to a row that does not exist
     StillReferenced,  ///< the row to delete is referred to by other rows
     RefusedValue,     ///< a value the table's own check refuses
+    DiskFull,         ///< the disk (or the file's size limit) is full
+    ReadOnly,         ///< the file or its folder refuses the write
+    // Refusals of a connect, told with the database file's path:
+    ReadOnlyFile,     ///< the database file is read-only
+    ReadOnlyFolder,   ///< the database's folder allows no changes (no journal, no lock)
+    InUse,            ///< another copy of the program has the database open
 };
 
 /// Tells a failure of `kind` in plain words, naming the fields it concerns by
-/// their display labels (empty when the engine named none). An empty result
-/// keeps the engine's own words.
+/// their display labels (empty when the engine named none; the database
+/// file's path for a refused connect). An empty result keeps the engine's
+/// own words.
 using FailureWording = std::function<QString(FailureKind kind, const QStringList &fieldLabels)>;
 
 /// A failure with a text meant for the user: the engine's own text for database

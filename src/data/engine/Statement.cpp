@@ -8,12 +8,7 @@
 namespace db {
 
 namespace {
-[[noreturn]] void fail(sqlite3 *db)
-{
-    throw DataError(QString::fromUtf8(sqlite3_errmsg(db)));
-}
-
-// The constraint failures that a writer can tell in plain words.
+// The failures that can be told in plain words.
 FailureKind failureKind(int extendedCode)
 {
     switch (extendedCode) {
@@ -28,10 +23,30 @@ FailureKind failureKind(int extendedCode)
     case SQLITE_CONSTRAINT_CHECK:
         return FailureKind::RefusedValue;
     default:
+        break;
+    }
+    switch (extendedCode & 0xff) {
+    case SQLITE_FULL:
+        return FailureKind::DiskFull;
+    case SQLITE_READONLY:
+        return FailureKind::ReadOnly;
+    default:
         return FailureKind::Other;
     }
 }
+
+[[noreturn]] void fail(sqlite3 *db)
+{
+    throw engineError(db);
+}
+
 } // namespace
+
+DataError engineError(sqlite3 *handle)
+{
+    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
+    return DataError(text, failureKind(sqlite3_extended_errcode(handle)), text);
+}
 
 Statement::Statement(sqlite3 *handle, const QString &sql) : m_db(handle)
 {
@@ -101,10 +116,9 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
-    const FailureKind kind = failureKind(sqlite3_extended_errcode(m_db));
+    const DataError error = engineError(m_db);
     sqlite3_reset(m_stmt);
-    throw DataError(text, kind, text);
+    throw error;
 }
 
 int Statement::execute()

@@ -7,10 +7,16 @@
 #include <QString>
 #include <QVariant>
 
+#include "Errors.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace db {
+
+/// The engine's last failure on `handle` as a DataError of the kind its
+/// code says, in the engine's own words.
+DataError engineError(sqlite3 *handle);
 
 class Statement
 {

@@ -14,7 +14,6 @@ namespace db {
 
 namespace {
 // The engine's own words for a failure told in plain ones.
-Q_LOGGING_CATEGORY(lcEngine, "quorvel.engine")
 
 QVariant &slot(Row &values, const Field *field)
 {
@@ -168,18 +167,12 @@ Row TableWriter::readBack(Row values) const
 
 DataError TableWriter::plainly(const DataError &error, WriteKind write) const
 {
-    const FailureWording &wording = m_dataset.connection()->failureWording;
-    if (error.kind() == FailureKind::Other || !wording)
-        return error;
     // A reference that fails while deleting is one that other rows still hold.
     const FailureKind kind = error.kind() == FailureKind::MissingReference && write == WriteKind::Delete
         ? FailureKind::StillReferenced
         : error.kind();
-    const QString text = wording(kind, namedFields(error.engineText()));
-    if (text.isEmpty())
-        return error;
-    qCDebug(lcEngine).noquote() << m_dataset.name() + QStringLiteral(":") << error.engineText();
-    return DataError(text, kind, error.engineText());
+    return m_dataset.connection()->told(DataError(error.text(), kind, error.engineText()),
+                                        namedFields(error.engineText()), m_dataset.name());
 }
 
 QStringList TableWriter::namedFields(const QString &engineText) const

@@ -82,9 +82,9 @@ void TestProgram::writeLocalization(const QStringList &lines) const
 
 void TestProgram::executeSql(const QString &sql) const
 {
+    // Beside the program, as a tool would: without the program's lock.
     db::Connection connection;
-    connection.setDataSource(m_folder.file(QStringLiteral("DB2.mdb")));
-    connection.open();
+    connection.openFile(m_folder.file(QStringLiteral("DB2.mdb")));
     connection.execute(sql);
     connection.close();
 }
