@@ -5,11 +5,9 @@
 
 #include "Department.h"
 
-#include "engine/Connection.h"
-#include "engine/NameOrder.h"
-#include "engine/Statement.h"
+#include "CustomerSource.h"
 
-#include <sqlite3.h>
+#include "engine/NameOrder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,8 +15,6 @@
 #include <string_view>
 
 namespace {
-
-const char *const kColumns = "select id, id_customer, sname, totalpoints, reserve from customer";
 
 QString levelMessage(const QString &id)
 {
@@ -100,7 +96,7 @@ private:
 class Loader
 {
 public:
-    explicit Loader(sqlite3 *handle) : m_handle(handle) {}
+    explicit Loader(CustomerSource &customers) : m_customers(customers) {}
 
     std::vector<TDepMember> load(const QString &id)
     {
@@ -152,12 +148,6 @@ private:
         return std::string_view(m_text.data() + offset, length);
     }
 
-    static std::string_view column(sqlite3_stmt *stmt, int column)
-    {
-        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        return chars ? std::string_view(chars, std::size_t(sqlite3_column_bytes(stmt, column))) : std::string_view();
-    }
-
     quint32 keep(std::string_view bytes)
     {
         const auto offset = quint32(m_text.size());
@@ -167,31 +157,24 @@ private:
 
     void readHead(const QString &id, TDepMember &head)
     {
-        db::Statement query(m_handle, QString::fromLatin1(kColumns) + QStringLiteral(" where id = :id"));
-        query.bind(QStringLiteral(":id"), id);
-        if (!query.step())
-            return; // no such customer: a head without one, over the customers without a sponsor
-        head.Id = query.text(0).trimmed();
-        head.SponsorId = query.text(1).trimmed();
-        head.Name = query.text(2).trimmed();
-        head.PersonalPoints = Department::RoundHundredths(query.real(3));
-        head.Reserve = Department::RoundHundredths(query.real(4));
+        // No such customer: a head without one, over the customers without a sponsor.
+        m_customers.findCustomer(id, [&head](const CustomerRow &row) {
+            head.Id = decode(row.id).trimmed();
+            head.SponsorId = decode(row.sponsor).trimmed();
+            head.Name = decode(row.name).trimmed();
+            head.PersonalPoints = Department::RoundHundredths(row.totalpoints);
+            head.Reserve = Department::RoundHundredths(row.reserve);
+        });
     }
 
     void readAll()
     {
-        // The largest rowid bounds the row count in every ordinary table and
-        // spares the buffers their regrowth; a wild one is only a hint.
-        {
-            db::Statement count(m_handle, QStringLiteral("select max(rowid) from customer"));
-            if (count.step())
-                reserve(std::size_t(std::clamp<qint64>(count.integer(0), 0, 4'000'000)));
-        }
-        db::Statement query(m_handle, QString::fromLatin1(kColumns));
-        sqlite3_stmt *stmt = query.handle();
-        while (query.step()) {
+        // Sized once for the whole customer base, the buffers are spared
+        // their regrowth; a wild hint is only a hint.
+        reserve(std::min<std::size_t>(m_customers.customerCountHint(), 4'000'000));
+        m_customers.forEachCustomer([this](const CustomerRow &customer) {
             Row &row = m_rows.emplace_back();
-            const std::string_view id = column(stmt, 0);
+            const std::string_view id = customer.id;
             row.id = decode(id);
             if (mayNeedTrim(id)) {
                 row.id = row.id.trimmed();
@@ -202,20 +185,18 @@ private:
                 row.idKey = keep(id);
                 row.idKeyLength = quint32(id.size());
             }
-            const std::string_view sponsor = column(stmt, 1);
-            row.sponsor = keep(sponsor);
-            row.sponsorLength = quint32(sponsor.size());
-            const std::string_view name = column(stmt, 2);
-            row.name = decode(name);
-            row.trimName = mayNeedTrim(name);
-            row.points = sqlite3_column_double(stmt, 3);
-            row.reserve = sqlite3_column_double(stmt, 4);
+            row.sponsor = keep(customer.sponsor);
+            row.sponsorLength = quint32(customer.sponsor.size());
+            row.name = decode(customer.name);
+            row.trimName = mayNeedTrim(customer.name);
+            row.points = customer.totalpoints;
+            row.reserve = customer.reserve;
 
             // The key is made once per name; sorting then compares keys.
             row.key = quint32(m_keys.size());
             db::appendNameKey(row.name, m_keys);
             row.keyLength = quint32(m_keys.size()) - row.key;
-        }
+        });
     }
 
     void reserve(std::size_t rows)
@@ -365,7 +346,7 @@ private:
         return result;
     }
 
-    sqlite3 *m_handle;
+    CustomerSource &m_customers;
     std::vector<Row> m_rows;
     std::string m_text;              // id keys and sponsor keys, one after another
     std::vector<char16_t> m_keys;    // the names' sort keys, one after another
@@ -379,9 +360,7 @@ private:
 
 } // namespace
 
-void Department::LoadDepartment(db::Connection &connection, const QString &id)
+void Department::LoadDepartment(CustomerSource &customers, const QString &id)
 {
-    if (!connection.isConnected())
-        throw DepLoadError(QStringLiteral("The database is not connected"), {});
-    m_members = Loader(connection.handle()).load(id);
+    m_members = Loader(customers).load(id);
 }

@@ -86,7 +86,7 @@ TEST_F(DepartmentFixture, FirstExample_AmountsUseTheLocaleDecimalSeparatorAndLab
     labels.lGroupPoints = QStringLiteral("Gruppe");
     labels.lPersonalPoints = QStringLiteral("Eigen");
     department.setLabels(labels);
-    department.Build(m_connection, QStringLiteral("1"));
+    department.Build(m_customers, QStringLiteral("1"));
 
     EXPECT_EQ(department.Detail(member(department, QStringLiteral("2"))),
               QStringLiteral(" 0,2000 (Netz) 5 Delta\n\r 0,5000 (Gruppe) 5 Delta\n\r 0,8000 (Netz) 4 Charlie\n\r"
@@ -336,8 +336,8 @@ TEST_F(DepartmentFixture, Recompute_FollowsChangedPointsWithoutReloading)
     // Member 3 passes its 25 points to member 5 in the database.
     setPoints(QStringLiteral("3"), 0, 0);
     setPoints(QStringLiteral("5"), 35, 0);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("3")), Department::RefreshResult::Refreshed);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("5")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("3")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("5")), Department::RefreshResult::Refreshed);
     department.Recompute();
 
     EXPECT_EQ(department.DepList().data(), first); // same records
@@ -471,8 +471,8 @@ TEST_F(DepartmentFixture, Detail_ExplainsTheBonusShownUntilTheNextComputation)
     // not yet recomputed: bonuses and explanations both still tell of before.
     setPoints(QStringLiteral("3"), 0, 0);
     setPoints(QStringLiteral("5"), 35, 0);
-    department.RefreshMemberById(m_connection, QStringLiteral("3"));
-    department.RefreshMemberById(m_connection, QStringLiteral("5"));
+    department.RefreshMemberById(m_customers, QStringLiteral("3"));
+    department.RefreshMemberById(m_customers, QStringLiteral("5"));
     ASSERT_EQ(member(department, QStringLiteral("5")).PersonalPoints, 35);
     EXPECT_EQ(department.Details(), computed);
     EXPECT_TRUE(department.Detail(member(department, QStringLiteral("5"))).isEmpty());

@@ -6,6 +6,8 @@
 #include "organization/Department.h"
 #include "TestSupport.h"
 
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Statement.h"
 
@@ -37,7 +39,7 @@ protected:
     Department build(const QString &id)
     {
         Department department{DepLabels()};
-        department.Build(m_connection, id);
+        department.Build(m_customers, id);
         return department;
     }
 
@@ -83,5 +85,6 @@ protected:
 
     testing_support::ProgramFolder m_folder;
     db::Connection m_connection;
+    CustomerTable m_customers{m_connection};
     testing_support::LocaleGuard m_locale{testing_support::pointLocale()};
 };

@@ -94,7 +94,7 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
         SCOPED_TRACE(head.toStdString());
         const std::vector<RefMember> expected = refLoad(m_connection, head);
         Department department{DepLabels()};
-        department.LoadDepartment(m_connection, head);
+        department.LoadDepartment(m_customers, head);
         ASSERT_EQ(department.count(), qsizetype(expected.size()));
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const TDepMember &m = department.DepList()[i];
@@ -210,10 +210,10 @@ TEST_F(DepartmentFixture, Load_SponsorCycleFailsWithOneMessagePerLevelInnermostF
     add(QStringLiteral("T"), QVariant(), QStringLiteral("top"), 10);
 
     Department department{DepLabels()};
-    department.Build(m_connection, QStringLiteral("T"));
+    department.Build(m_customers, QStringLiteral("T"));
     const TDepMember *before = department.DepList().data();
     try {
-        department.Build(m_connection, QStringLiteral("A"));
+        department.Build(m_customers, QStringLiteral("A"));
         FAIL() << "a circle of sponsors must not load";
     } catch (const DepLoadError &error) {
         EXPECT_EQ(error.levelMessages(),
@@ -226,7 +226,7 @@ TEST_F(DepartmentFixture, Load_SponsorCycleFailsWithOneMessagePerLevelInnermostF
     EXPECT_EQ(department.DepList()[0].Id, QStringLiteral("T"));
 
     try {
-        department.Build(m_connection, QStringLiteral("S"));
+        department.Build(m_customers, QStringLiteral("S"));
         FAIL() << "a customer sponsoring itself must not load";
     } catch (const DepLoadError &error) {
         EXPECT_EQ(error.levelMessages(), QStringList(QStringLiteral("Error - S")));
@@ -270,11 +270,11 @@ TEST_F(DepartmentFixture, RefreshMember_MovesGroupPointsByTheDifference)
     setPoints(QStringLiteral("4"), 55.555, 3.5);
 
     // Busy with another customer: nothing changes.
-    EXPECT_EQ(department.RefreshMember(m_connection, four, QStringLiteral("2")), Department::RefreshResult::RefreshError);
+    EXPECT_EQ(department.RefreshMember(m_customers, four, QStringLiteral("2")), Department::RefreshResult::RefreshError);
     EXPECT_EQ(four.PersonalPoints, 40);
     EXPECT_EQ(four.GroupPoints, 40);
 
-    EXPECT_EQ(department.RefreshMember(m_connection, four, QStringLiteral("4")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMember(m_customers, four, QStringLiteral("4")), Department::RefreshResult::Refreshed);
     EXPECT_DOUBLE_EQ(four.PersonalPoints, 55.555); // reread as stored, not rounded
     EXPECT_DOUBLE_EQ(four.GroupPoints, 55.555);
     EXPECT_DOUBLE_EQ(four.Reserve, 3.5);
@@ -282,9 +282,9 @@ TEST_F(DepartmentFixture, RefreshMember_MovesGroupPointsByTheDifference)
 
     // A member with a downline keeps the downline's part of its group.
     setPoints(QStringLiteral("2"), 70, 0);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("2")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("2")), Department::RefreshResult::Refreshed);
     EXPECT_DOUBLE_EQ(member(department, QStringLiteral("2")).GroupPoints, 120);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("99")),
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("99")),
               Department::RefreshResult::NotInDepartment);
 
     department.Recompute();

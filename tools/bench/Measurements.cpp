@@ -3,6 +3,8 @@
 #include "organization/Department.h"
 #include "organization/DepartmentText.h"
 
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Statement.h"
 
@@ -77,12 +79,13 @@ bool rootDepartment(const Database &database, int repeat, QTextStream &out)
 
     // Releasing the previous department is left out of the times: it is
     // neither load nor computation.
+    CustomerTable customers(connection);
     std::optional<Department> department;
     const auto release = [&] { department.reset(); };
     const Timing build = time(
-        repeat, [&] { department.emplace().Build(connection, QString()); }, release);
+        repeat, [&] { department.emplace().Build(customers, QString()); }, release);
     const Timing load = time(
-        repeat, [&] { department.emplace().LoadDepartment(connection, QString()); }, release);
+        repeat, [&] { department.emplace().LoadDepartment(customers, QString()); }, release);
     const Timing compute = time(repeat, [&] { department->Recompute(); });
 
     int deepest = 0;
@@ -112,8 +115,9 @@ bool explanations(const Database &database, int repeat, QTextStream &out)
 {
     db::Connection connection;
     connection.openFile(database.path, false);
+    CustomerTable customers(connection);
     Department department;
-    department.Build(connection, database.head);
+    department.Build(customers, database.head);
     const TDepMember &head = department.DepList()[0];
 
     qint64 characters = 0;

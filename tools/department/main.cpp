@@ -6,6 +6,8 @@
 #include "organization/DepartmentText.h"
 #include "organization/Department.h"
 
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Errors.h"
 
@@ -43,8 +45,9 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     try {
         db::Connection connection;
         connection.openFile(positional[0], false);
+        CustomerTable customers(connection);
         Department department;
-        department.Build(connection, positional.value(1));
+        department.Build(customers, positional.value(1));
         out << departmenttext::table(department, detail);
         out.flush();
         return out.status() == QTextStream::Ok ? 0 : 1;
