@@ -245,6 +245,14 @@ TEST_F(DepartmentFixture, Load_ADatabaseErrorIsALoadFailureWithoutLevels)
         EXPECT_TRUE(error.levelMessages().isEmpty());
         EXPECT_TRUE(error.text().contains(QStringLiteral("customer"))) << error.text().toStdString();
     }
+    m_connection.close();
+    try {
+        build(QStringLiteral("1"));
+        FAIL() << "a closed database must fail";
+    } catch (const DepLoadError &error) {
+        EXPECT_TRUE(error.levelMessages().isEmpty());
+        EXPECT_EQ(error.text(), QStringLiteral("The database is not connected"));
+    }
 }
 
 TEST_F(DepartmentFixture, Load_DeepChainNeitherOverflowsNorSlowsDown)
