@@ -121,18 +121,18 @@ public:
 private:
     static constexpr qint32 kHead = -1;
 
-    /// One customer as read. Everything the walk needs is decoded here, in
-    /// table order, so that the walk's jumps through the rows stay cheap.
+    /// One customer as read: its texts stay UTF-8 in one buffer and become
+    /// texts of their own only for the members, in list order, so that the
+    /// members' texts lie in memory in the order they are read back.
     struct Row
     {
-        QString id;             // trimmed
-        QString name;           // as stored: the sort key; trimmed when it becomes a member
-        double points, reserve; // as stored
-        quint32 idKey, idKeyLength;     // UTF-8 of the trimmed id, in m_text
+        double points, reserve;         // as stored
+        quint32 id, idLength;           // UTF-8 of the trimmed id, in m_text
         quint32 sponsor, sponsorLength; // UTF-8 of id_customer (null as empty), in m_text
-        quint32 key, keyLength; // the name's sort key, in m_keys
-        qint32 children = -1;   // the group of the customers this one sponsors
-        bool trimName;          // the name may have blanks to trim
+        quint32 name, nameLength;       // UTF-8 of sname as stored, in m_text
+        quint32 key, keyLength;         // the name's sort key, in m_keys
+        qint32 children = -1;           // the group of the customers this one sponsors
+        bool trimName;                  // the name has blanks to trim
     };
 
     /// One level of the downline being created.
@@ -174,35 +174,47 @@ private:
         reserve(std::min<std::size_t>(m_customers.customerCountHint(), 4'000'000));
         m_customers.forEachCustomer([this](const CustomerRow &customer) {
             Row &row = m_rows.emplace_back();
-            const std::string_view id = customer.id;
-            row.id = decode(id);
-            if (mayNeedTrim(id)) {
-                row.id = row.id.trimmed();
-                const QByteArray key = row.id.toUtf8();
-                row.idKey = keep(std::string_view(key.constData(), std::size_t(key.size())));
-                row.idKeyLength = quint32(key.size());
+            if (mayNeedTrim(customer.id)) {
+                const QByteArray id = decode(customer.id).trimmed().toUtf8();
+                row.id = keep(std::string_view(id.constData(), std::size_t(id.size())));
+                row.idLength = quint32(id.size());
             } else {
-                row.idKey = keep(id);
-                row.idKeyLength = quint32(id.size());
+                row.id = keep(customer.id);
+                row.idLength = quint32(customer.id.size());
             }
             row.sponsor = keep(customer.sponsor);
             row.sponsorLength = quint32(customer.sponsor.size());
-            row.name = decode(customer.name);
-            row.trimName = mayNeedTrim(customer.name);
+            row.name = keep(customer.name);
+            row.nameLength = quint32(customer.name.size());
             row.points = customer.totalpoints;
             row.reserve = customer.reserve;
 
             // The key is made once per name; sorting then compares keys.
+            // Whether to trim is decided while the name is at hand.
+            const QStringView name = decodeName(customer.name);
+            row.trimName = mayNeedTrim(customer.name) && (name.front().isSpace() || name.back().isSpace());
             row.key = quint32(m_keys.size());
-            db::appendNameKey(row.name, m_keys);
+            db::appendNameKey(name, m_keys);
             row.keyLength = quint32(m_keys.size()) - row.key;
         });
+    }
+
+    /// The name as QString::fromUtf8 reads it, valid until the next call.
+    /// Plain ASCII is widened without making a text.
+    QStringView decodeName(std::string_view bytes)
+    {
+        if (!std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+            m_nameText = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            return m_nameText;
+        }
+        m_nameUnits.assign(bytes.begin(), bytes.end());
+        return QStringView(m_nameUnits.data(), qsizetype(m_nameUnits.size()));
     }
 
     void reserve(std::size_t rows)
     {
         m_rows.reserve(rows);
-        m_text.reserve(rows * 12);
+        m_text.reserve(rows * 40);
         m_keys.reserve(rows * 16);
     }
 
@@ -228,7 +240,7 @@ private:
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_children[fill[rowGroup[r]]++] = quint32(r);
         for (Row &row : m_rows)
-            row.children = m_groupOf.find(text(row.idKey, row.idKeyLength));
+            row.children = m_groupOf.find(text(row.id, row.idLength));
         m_sorted.assign(m_groupStart.size() - 1, false);
         m_onPath.assign(m_groupStart.size() - 1, false);
     }
@@ -248,7 +260,7 @@ private:
         const Row &y = m_rows[b];
         int c = key(x).compare(key(y));
         if (c == 0)
-            c = db::compareFoldedNames(x.name, y.name);
+            c = db::compareFoldedNames(decode(text(x.name, x.nameLength)), decode(text(y.name, y.nameLength)));
         return c != 0 ? c < 0 : a < b;
     }
 
@@ -303,13 +315,19 @@ private:
     {
         // Innermost first: each level names the member it was creating.
         QStringList messages;
-        messages << levelMessage(m_rows[row].id);
+        messages << levelMessage(id(m_rows[row]));
         for (auto it = stack.rbegin(); it != stack.rend(); ++it)
             if (it->member != kHead)
-                messages << levelMessage(m_rows[m_order[std::size_t(it->member)]].id);
+                messages << levelMessage(id(m_rows[m_order[std::size_t(it->member)]]));
         return DepLoadError(QStringLiteral("Customer %1 is in its own downline: the sponsor links form a circle")
-                                .arg(m_rows[row].id),
+                                .arg(id(m_rows[row])),
                             messages);
+    }
+
+    /// The trimmed Id of a row.
+    QString id(const Row &row) const
+    {
+        return decode(text(row.id, row.idLength));
     }
 
     std::vector<TDepMember> members(TDepMember head)
@@ -317,23 +335,23 @@ private:
         std::vector<TDepMember> result(m_order.size() + 1);
         head.Row = 1;
         result[0] = std::move(head);
-        // A row is normally one member, so its texts move over; a row met
-        // again (under two customers whose ids differ only by blanks) copies.
-        std::vector<bool> taken(m_rows.size(), false);
-        std::vector<qint32> memberOfRow(m_rows.size());
+        // The rows are visited out of table order; asking for the rows and
+        // texts a few members ahead keeps the reads from waiting on memory.
+        constexpr std::size_t kAhead = 8;
         for (std::size_t i = 0; i < m_order.size(); ++i) {
-            const quint32 r = m_order[i];
-            Row &row = m_rows[r];
-            TDepMember &m = result[i + 1];
-            if (!taken[r]) {
-                m.Id = std::move(row.id);
-                m.Name = row.trimName ? row.name.trimmed() : std::move(row.name);
-                taken[r] = true;
-                memberOfRow[r] = qint32(i + 1);
-            } else {
-                m.Id = result[std::size_t(memberOfRow[r])].Id;
-                m.Name = result[std::size_t(memberOfRow[r])].Name;
+            if (i + 2 * kAhead < m_order.size())
+                __builtin_prefetch(&m_rows[m_order[i + 2 * kAhead]]);
+            if (i + kAhead < m_order.size()) {
+                const Row &ahead = m_rows[m_order[i + kAhead]];
+                __builtin_prefetch(m_text.data() + ahead.id);
+                __builtin_prefetch(m_text.data() + ahead.name);
             }
+            const Row &row = m_rows[m_order[i]];
+            TDepMember &m = result[i + 1];
+            m.Id = id(row);
+            m.Name = decode(text(row.name, row.nameLength));
+            if (row.trimName)
+                m.Name = std::move(m.Name).trimmed();
             m.PersonalPoints = Department::RoundHundredths(row.points);
             m.Reserve = Department::RoundHundredths(row.reserve);
             m.Parent = &result[std::size_t(m_parent[i] + 1)];
@@ -348,7 +366,7 @@ private:
 
     CustomerSource &m_customers;
     std::vector<Row> m_rows;
-    std::string m_text;              // id keys and sponsor keys, one after another
+    std::string m_text;              // ids, sponsors and names, one after another
     std::vector<char16_t> m_keys;    // the names' sort keys, one after another
     GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])
@@ -356,6 +374,8 @@ private:
     std::vector<bool> m_sorted, m_onPath;
     std::vector<quint32> m_order;    // rows of the members after the head, in pre-order
     std::vector<qint32> m_parent;    // index in m_order of each one's sponsor, kHead for the head
+    QString m_nameText;              // the name being read, when not ASCII
+    std::vector<char16_t> m_nameUnits; // the name being read, when ASCII
 };
 
 } // namespace
