@@ -3,6 +3,9 @@
 #include "DepNumbers.h"
 #include "Department.h"
 
+#include <QIODevice>
+#include <QStringEncoder>
+
 #include <algorithm>
 #include <charconv>
 #include <span>
@@ -115,26 +118,17 @@ QString line(const Department &department, const TDepMember &m, bool detail)
     return text;
 }
 
-QString table(const Department &department, bool detail)
+namespace {
+
+/// The table's lines appended to `text`, handing it to `flush` after each
+/// line, which may take the text away.
+template <class Flush>
+void appendTable(QString &text, const Department &department, bool detail, const std::vector<QString> &details,
+                 Flush flush)
 {
-    QString text = header(detail) + u'\n';
-    // Every explanation in one pass: one by one, each would go through the
-    // member's whole downline again.
-    const std::vector<QString> details = detail ? department.Details() : std::vector<QString>();
+    text += header(detail);
+    text += u'\n';
     const std::span<const TDepMember> members = department.DepList();
-    // Reserved once for the likely length, with room for the longest line
-    // written in place at the end.
-    qsizetype size = text.size();
-    qsizetype room = 0;
-    for (const TDepMember &m : members) {
-        size += m.Id.size() + m.Name.size() + 48;
-        room = std::max(room, figuresSize(m));
-    }
-    for (const QString &d : details) {
-        size += d.size() + 1;
-        room = std::max(room, escapedSize(d));
-    }
-    text.reserve(size + room);
     for (std::size_t i = 0; i < members.size(); ++i) {
         appendFigures(text, members[i]);
         if (detail) {
@@ -142,8 +136,65 @@ QString table(const Department &department, bool detail)
             appendEscaped(text, details[i]);
         }
         text += u'\n';
+        flush(text);
     }
+}
+
+/// The longest text one line of the table writes in place at its end.
+qsizetype lineRoom(const Department &department, const std::vector<QString> &details)
+{
+    qsizetype room = 0;
+    for (const TDepMember &m : department.DepList())
+        room = std::max(room, figuresSize(m));
+    for (const QString &d : details)
+        room = std::max(room, escapedSize(d));
+    return room;
+}
+
+} // namespace
+
+QString table(const Department &department, bool detail)
+{
+    // Every explanation in one pass: one by one, each would go through the
+    // member's whole downline again.
+    const std::vector<QString> details = detail ? department.Details() : std::vector<QString>();
+    // Reserved once for the likely length, with room for the longest line
+    // written in place at the end.
+    qsizetype size = header(detail).size() + 1;
+    for (const TDepMember &m : department.DepList())
+        size += m.Id.size() + m.Name.size() + 48;
+    for (const QString &d : details)
+        size += d.size() + 1;
+    QString text;
+    text.reserve(size + lineRoom(department, details));
+    appendTable(text, department, detail, details, [](QString &) {});
     return text;
+}
+
+bool write(QIODevice &device, const Department &department, bool detail)
+{
+    const std::vector<QString> details = detail ? department.Details() : std::vector<QString>();
+    // A piece at a time: the whole table held as one text, and once more
+    // encoded, would take several times the memory of the department.
+    constexpr qsizetype kPiece = 32 * 1024;
+    QString text;
+    text.reserve(kPiece + lineRoom(department, details));
+    QStringEncoder encoder(QStringConverter::Utf8);
+    QByteArray bytes;
+    bool written = true;
+    const auto send = [&](QString &piece) {
+        bytes.resize(encoder.requiredSpace(piece.size()));
+        const char *end = encoder.appendToBuffer(bytes.data(), piece);
+        const qint64 length = end - bytes.constData();
+        written = written && device.write(bytes.constData(), length) == length;
+        piece.truncate(0);
+    };
+    appendTable(text, department, detail, details, [&](QString &piece) {
+        if (piece.size() >= kPiece)
+            send(piece);
+    });
+    send(text);
+    return written;
 }
 
 } // namespace departmenttext

@@ -11,6 +11,7 @@
 #include "engine/Connection.h"
 #include "engine/Errors.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QStringList>
 #include <QTextStream>
@@ -48,9 +49,11 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         CustomerTable customers(connection);
         Department department;
         department.Build(customers, positional.value(1));
-        out << departmenttext::table(department, detail);
         out.flush();
-        return out.status() == QTextStream::Ok ? 0 : 1;
+        QFile table;
+        if (!table.open(stdout, QIODevice::WriteOnly))
+            return 1;
+        return departmenttext::write(table, department, detail) && table.flush() ? 0 : 1;
     } catch (const DepLoadError &error) {
         for (const QString &message : error.levelMessages())
             err << "department: " << message << "\n";
