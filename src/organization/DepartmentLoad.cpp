@@ -121,18 +121,24 @@ public:
 private:
     static constexpr qint32 kHead = -1;
 
-    /// One customer as read: its texts stay UTF-8 in one buffer and become
+    /// One customer as read: its texts stay in shared buffers and become
     /// texts of their own only for the members, in list order, so that the
-    /// members' texts lie in memory in the order they are read back.
+    /// members' texts lie in memory in the order they are read back. What
+    /// the sort and the walk look up row by row is kept apart in small
+    /// arrays (m_nameKeys, m_childGroup), which stay in the cache.
     struct Row
     {
         double points, reserve;         // as stored
         quint32 id, idLength;           // UTF-8 of the trimmed id, in m_text
         quint32 sponsor, sponsorLength; // UTF-8 of id_customer (null as empty), in m_text
-        quint32 name, nameLength;       // UTF-8 of sname as stored, in m_text
-        quint32 key, keyLength;         // the name's sort key, in m_keys
-        qint32 children = -1;           // the group of the customers this one sponsors
+        quint32 name, nameLength;       // sname as stored, decoded, in m_names
         bool trimName;                  // the name has blanks to trim
+    };
+
+    /// The place of a name's sort key in m_keys.
+    struct NameKey
+    {
+        quint32 at, length;
     };
 
     /// One level of the downline being created.
@@ -184,37 +190,46 @@ private:
             }
             row.sponsor = keep(customer.sponsor);
             row.sponsorLength = quint32(customer.sponsor.size());
-            row.name = keep(customer.name);
-            row.nameLength = quint32(customer.name.size());
             row.points = customer.totalpoints;
             row.reserve = customer.reserve;
 
-            // The key is made once per name; sorting then compares keys.
+            // The name is decoded once: for its sort key, made once per name
+            // so that sorting compares keys, and for the member's text.
             // Whether to trim is decided while the name is at hand.
-            const QStringView name = decodeName(customer.name);
+            row.name = quint32(m_names.size());
+            appendName(customer.name);
+            row.nameLength = quint32(m_names.size()) - row.name;
+            const QStringView name = this->name(row);
             row.trimName = mayNeedTrim(customer.name) && (name.front().isSpace() || name.back().isSpace());
-            row.key = quint32(m_keys.size());
+            const auto at = quint32(m_keys.size());
             db::appendNameKey(name, m_keys);
-            row.keyLength = quint32(m_keys.size()) - row.key;
+            m_nameKeys.push_back({at, quint32(m_keys.size()) - at});
         });
     }
 
-    /// The name as QString::fromUtf8 reads it, valid until the next call.
-    /// Plain ASCII is widened without making a text.
-    QStringView decodeName(std::string_view bytes)
+    /// Appends the name to m_names as QString::fromUtf8 reads it; plain
+    /// ASCII is widened without making a text.
+    void appendName(std::string_view bytes)
     {
-        if (!std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
-            m_nameText = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-            return m_nameText;
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+            m_names.insert(m_names.end(), bytes.begin(), bytes.end());
+            return;
         }
-        m_nameUnits.assign(bytes.begin(), bytes.end());
-        return QStringView(m_nameUnits.data(), qsizetype(m_nameUnits.size()));
+        const QString name = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+        m_names.insert(m_names.end(), name.utf16(), name.utf16() + name.size());
+    }
+
+    QStringView name(const Row &row) const
+    {
+        return QStringView(m_names.data() + row.name, qsizetype(row.nameLength));
     }
 
     void reserve(std::size_t rows)
     {
         m_rows.reserve(rows);
-        m_text.reserve(rows * 40);
+        m_nameKeys.reserve(rows);
+        m_text.reserve(rows * 16);
+        m_names.reserve(rows * 24);
         m_keys.reserve(rows * 16);
     }
 
@@ -239,15 +254,16 @@ private:
         std::vector<quint32> fill(m_groupStart.begin(), m_groupStart.end() - 1);
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_children[fill[rowGroup[r]]++] = quint32(r);
-        for (Row &row : m_rows)
-            row.children = m_groupOf.find(text(row.id, row.idLength));
+        m_childGroup.reserve(m_rows.size());
+        for (const Row &row : m_rows)
+            m_childGroup.push_back(m_groupOf.find(text(row.id, row.idLength)));
         m_sorted.assign(m_groupStart.size() - 1, false);
         m_onPath.assign(m_groupStart.size() - 1, false);
     }
 
-    std::u16string_view key(const Row &row) const
+    std::u16string_view key(quint32 row) const
     {
-        return std::u16string_view(m_keys.data() + row.key, row.keyLength);
+        return std::u16string_view(m_keys.data() + m_nameKeys[row].at, m_nameKeys[row].length);
     }
 
     /// "order by sname" on the connection: names in the order of its NOCASE
@@ -256,11 +272,10 @@ private:
     /// them in.
     bool nameBefore(quint32 a, quint32 b) const
     {
-        const Row &x = m_rows[a];
-        const Row &y = m_rows[b];
-        int c = key(x).compare(key(y));
-        if (c == 0)
-            c = db::compareFoldedNames(decode(text(x.name, x.nameLength)), decode(text(y.name, y.nameLength)));
+        int c = key(a).compare(key(b));
+        if (c == 0) {
+            c = db::compareFoldedNames(name(m_rows[a]), name(m_rows[b]));
+        }
         return c != 0 ? c < 0 : a < b;
     }
 
@@ -300,7 +315,7 @@ private:
             const qint32 index = qint32(m_order.size());
             m_order.push_back(row);
             m_parent.push_back(top.member);
-            const qint32 g = m_rows[row].children;
+            const qint32 g = m_childGroup[row];
             if (g < 0)
                 continue;
             if (m_onPath[g])
@@ -332,9 +347,12 @@ private:
 
     std::vector<TDepMember> members(TDepMember head)
     {
-        std::vector<TDepMember> result(m_order.size() + 1);
+        // Each record is made and filled in one go: the list is too large to
+        // be gone through twice while it stays in the cache.
+        std::vector<TDepMember> result;
+        result.reserve(m_order.size() + 1);
         head.Row = 1;
-        result[0] = std::move(head);
+        result.push_back(std::move(head));
         // The rows are visited out of table order; asking for the rows and
         // texts a few members ahead keeps the reads from waiting on memory.
         constexpr std::size_t kAhead = 8;
@@ -344,14 +362,12 @@ private:
             if (i + kAhead < m_order.size()) {
                 const Row &ahead = m_rows[m_order[i + kAhead]];
                 __builtin_prefetch(m_text.data() + ahead.id);
-                __builtin_prefetch(m_text.data() + ahead.name);
+                __builtin_prefetch(m_names.data() + ahead.name);
             }
             const Row &row = m_rows[m_order[i]];
-            TDepMember &m = result[i + 1];
+            TDepMember &m = result.emplace_back();
             m.Id = id(row);
-            m.Name = decode(text(row.name, row.nameLength));
-            if (row.trimName)
-                m.Name = std::move(m.Name).trimmed();
+            m.Name = row.trimName ? name(row).trimmed().toString() : name(row).toString();
             m.PersonalPoints = Department::RoundHundredths(row.points);
             m.Reserve = Department::RoundHundredths(row.reserve);
             m.Parent = &result[std::size_t(m_parent[i] + 1)];
@@ -366,16 +382,17 @@ private:
 
     CustomerSource &m_customers;
     std::vector<Row> m_rows;
-    std::string m_text;              // ids, sponsors and names, one after another
+    std::string m_text;              // ids and sponsors, one after another
+    std::vector<char16_t> m_names;   // the names, one after another
     std::vector<char16_t> m_keys;    // the names' sort keys, one after another
     GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])
     std::vector<quint32> m_children;
+    std::vector<NameKey> m_nameKeys;   // per row
+    std::vector<qint32> m_childGroup;  // per row: the group of the customers it sponsors, or -1
     std::vector<bool> m_sorted, m_onPath;
     std::vector<quint32> m_order;    // rows of the members after the head, in pre-order
     std::vector<qint32> m_parent;    // index in m_order of each one's sponsor, kHead for the head
-    QString m_nameText;              // the name being read, when not ASCII
-    std::vector<char16_t> m_nameUnits; // the name being read, when ASCII
 };
 
 } // namespace
