@@ -16,6 +16,12 @@
 
 namespace {
 
+template <class T>
+void release(std::vector<T> &buffer)
+{
+    std::vector<T>().swap(buffer);
+}
+
 QString levelMessage(const QString &id)
 {
     return QStringLiteral("Error - ") + id;
@@ -115,6 +121,12 @@ public:
         }
         group();
         walk(head.Id);
+        // What only the sort and the walk needed makes room for the members.
+        release(m_keys);
+        release(m_nameKeys);
+        release(m_childGroup);
+        release(m_children);
+        m_groupOf = GroupIndex();
         return members(std::move(head));
     }
 
@@ -229,8 +241,10 @@ private:
         m_rows.reserve(rows);
         m_nameKeys.reserve(rows);
         m_text.reserve(rows * 16);
-        m_names.reserve(rows * 24);
         m_keys.reserve(rows * 16);
+        // m_names grows as read: names vary too much in length for a guess,
+        // and a buffer far too large costs repeated builds more than the
+        // regrowth does.
     }
 
     /// Groups the rows by sponsor key and finds each row's own group.
