@@ -1,7 +1,8 @@
-// Loading a department: the customer table is read once and the downline is
-// built in memory. Going member by member through the sponsor look-up would
-// cost one statement per member; one pass keeps the root of a large customer
-// base within a small multiple of a plain read of the table.
+// Loading a department: the customers are read once, in one pass over the
+// source, and the downline is built in memory. Going member by member through
+// the sponsor look-up would cost one statement per member; one pass keeps the
+// root of a large customer base within a small multiple of a plain read of
+// the table.
 
 #include "Department.h"
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
