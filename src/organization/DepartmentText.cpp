@@ -97,29 +97,6 @@ void appendFigures(QString &out, const TDepMember &m)
     });
 }
 
-} // namespace
-
-QString header(bool detail)
-{
-    QString text = QStringLiteral("Level\tId\tName\tPersonalPoints\tGroupPoints\tStatus\tBonus\tReserve");
-    if (detail)
-        text += QLatin1String("\tDetail");
-    return text;
-}
-
-QString line(const Department &department, const TDepMember &m, bool detail)
-{
-    QString text;
-    appendFigures(text, m);
-    if (detail) {
-        text += u'\t';
-        appendEscaped(text, department.Detail(m));
-    }
-    return text;
-}
-
-namespace {
-
 /// The table's lines appended to `text`, handing it to `flush` after each
 /// line, which may take the text away.
 template <class Flush>
@@ -152,6 +129,25 @@ qsizetype lineRoom(const Department &department, const std::vector<QString> &det
 }
 
 } // namespace
+
+QString header(bool detail)
+{
+    QString text = QStringLiteral("Level\tId\tName\tPersonalPoints\tGroupPoints\tStatus\tBonus\tReserve");
+    if (detail)
+        text += QLatin1String("\tDetail");
+    return text;
+}
+
+QString line(const Department &department, const TDepMember &m, bool detail)
+{
+    QString text;
+    appendFigures(text, m);
+    if (detail) {
+        text += u'\t';
+        appendEscaped(text, department.Detail(m));
+    }
+    return text;
+}
 
 QString table(const Department &department, bool detail)
 {
