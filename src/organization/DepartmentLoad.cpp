@@ -10,6 +10,8 @@
 
 #include "engine/NameOrder.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -149,9 +151,11 @@ private:
         bool trimName;                  // the name has blanks to trim
     };
 
-    /// The place of a name's sort key in m_keys.
+    /// A name's sort key: its place in m_keys and its first four units,
+    /// which decide most comparisons without going to m_keys.
     struct NameKey
     {
+        quint64 prefix; // the units from the most significant end, zeros past the key's end
         quint32 at, length;
     };
 
@@ -217,7 +221,11 @@ private:
             row.trimName = mayNeedTrim(customer.name) && (name.front().isSpace() || name.back().isSpace());
             const auto at = quint32(m_keys.size());
             db::appendNameKey(name, m_keys);
-            m_nameKeys.push_back({at, quint32(m_keys.size()) - at});
+            const auto length = quint32(m_keys.size()) - at;
+            quint64 prefix = 0;
+            for (quint32 i = 0; i < 4; ++i)
+                prefix = prefix << 16 | (i < length ? m_keys[at + i] : 0);
+            m_nameKeys.push_back({prefix, at, length});
         });
     }
 
@@ -229,8 +237,13 @@ private:
             m_names.insert(m_names.end(), bytes.begin(), bytes.end());
             return;
         }
-        const QString name = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-        m_names.insert(m_names.end(), name.utf16(), name.utf16() + name.size());
+        // A stateless decoder reads each name as fromUtf8 does (a leading
+        // byte-order mark dropped, a bad sequence replaced), in place.
+        const std::size_t at = m_names.size();
+        m_names.resize(at + std::size_t(m_decoder.requiredSpace(qsizetype(bytes.size()))));
+        auto *const begin = reinterpret_cast<QChar *>(m_names.data() + at);
+        const QChar *end = m_decoder.appendToBuffer(begin, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        m_names.resize(at + std::size_t(end - begin));
     }
 
     QStringView name(const Row &row) const
@@ -288,10 +301,15 @@ private:
     /// them in.
     bool nameBefore(quint32 a, quint32 b) const
     {
+        // A unit of zero sorts first, so zeros past the end of a key order
+        // its prefix as the whole key is ordered.
+        const quint64 x = m_nameKeys[a].prefix;
+        const quint64 y = m_nameKeys[b].prefix;
+        if (x != y)
+            return x < y;
         int c = key(a).compare(key(b));
-        if (c == 0) {
+        if (c == 0)
             c = db::compareFoldedNames(name(m_rows[a]), name(m_rows[b]));
-        }
         return c != 0 ? c < 0 : a < b;
     }
 
@@ -400,6 +418,7 @@ private:
     std::vector<Row> m_rows;
     std::string m_text;              // ids and sponsors, one after another
     std::vector<char16_t> m_names;   // the names, one after another
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::vector<char16_t> m_keys;    // the names' sort keys, one after another
     GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])

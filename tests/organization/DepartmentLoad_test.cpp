@@ -53,14 +53,14 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
 {
     // A damaged-looking but acyclic base: blanks around ids and names, null
     // and empty sponsors, sponsors that do not exist, names equal but for
-    // case, Cyrillic names.
+    // case, Cyrillic names, a name led by a byte-order mark.
     std::mt19937 random(20261209);
     const QStringList stems = {QStringLiteral("anna"), QStringLiteral("Anna"), QStringLiteral("Борис"),
                                QStringLiteral("борис"), QStringLiteral("Zoe"), QStringLiteral("émile"),
                                QStringLiteral("Ёлка"), QStringLiteral(" Petrov"), QStringLiteral("petrov "),
                                QStringLiteral("елка"), QStringLiteral("ЁЛКА"), QStringLiteral("Ґава"),
                                QStringLiteral("гава"), QStringLiteral("Їжак"), QStringLiteral("ИРА"),
-                               QStringLiteral("іра")};
+                               QStringLiteral("іра"), QStringLiteral("\uFEFFЗоя")};
     QStringList ids;
     db::Transaction transaction(m_connection);
     for (int i = 0; i < 400; ++i) {
