@@ -80,9 +80,7 @@ void Connection::openFile(const QString &path, bool create)
         throw DataError(QStringLiteral("Could not find file '%1'.").arg(path));
 
     sqlite3 *handle = nullptr;
-    // One thread uses a connection, so the engine's locking around every
-    // call (several per row read) buys nothing.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("Out of memory");
