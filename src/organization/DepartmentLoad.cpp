@@ -218,7 +218,8 @@ private:
             appendName(customer.name);
             row.nameLength = quint32(m_names.size()) - row.name;
             const QStringView name = this->name(row);
-            row.trimName = mayNeedTrim(customer.name) && (name.front().isSpace() || name.back().isSpace());
+            row.trimName = mayNeedTrim(customer.name) && !name.isEmpty()
+                           && (name.front().isSpace() || name.back().isSpace());
             const auto at = quint32(m_keys.size());
             db::appendNameKey(name, m_keys);
             const auto length = quint32(m_keys.size()) - at;
@@ -229,8 +230,7 @@ private:
         });
     }
 
-    /// Appends the name to m_names as QString::fromUtf8 reads it; plain
-    /// ASCII is widened without making a text.
+    /// Appends the name to m_names as QString::fromUtf8 reads it.
     void appendName(std::string_view bytes)
     {
         if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
