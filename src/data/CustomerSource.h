@@ -41,8 +41,9 @@ public:
     /// false when there is none. Throws db::DataError.
     virtual bool findCustomer(const QString &id, const RowSink &sink) = 0;
 
-    /// At least the number of customers when the source knows it cheaply, a
-    /// hint for sizing buffers (0 when unknown). Throws db::DataError.
+    /// The number of customers, or a bound above it, when the source knows
+    /// it cheaply: a hint for sizing buffers (0 when unknown).
+    /// Throws db::DataError.
     virtual std::size_t customerCountHint() = 0;
 
     /// Hands `sink` every customer once, in the table's order, which decides
