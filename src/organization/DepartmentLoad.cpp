@@ -256,10 +256,8 @@ private:
         m_rows.reserve(rows);
         m_nameKeys.reserve(rows);
         m_text.reserve(rows * 16);
+        m_names.reserve(rows * 16);
         m_keys.reserve(rows * 16);
-        // m_names grows as read: names vary too much in length for a guess,
-        // and a buffer far too large costs repeated builds more than the
-        // regrowth does.
     }
 
     /// Groups the rows by sponsor key and finds each row's own group.
