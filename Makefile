@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 SANITIZE   ?= OFF
 JOBS       ?= $(shell nproc)
 
-PACKAGES = g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxlsxwriter-dev \
+PACKAGES = g++ cmake ninja-build qt6-base-dev libsqlite3-dev sqlite3 libxlsxwriter-dev \
            libgtest-dev libgmock-dev xvfb xauth
 
 FUZZ_SECONDS ?= 180

@@ -12,6 +12,10 @@ namespace depnumbers {
 /// "1E20". Negative zero is written "0".
 QString general(double value, const QString &decimalPoint = QStringLiteral("."));
 
+/// The same into `out` (at least 32 characters) with a full stop; returns
+/// the number of characters written.
+int general(double value, char *out);
+
 /// Fixed point with exactly four decimals ("%.4f"), no thousands separators.
 QString fixed4(double value, const QString &decimalPoint = QStringLiteral("."));
 

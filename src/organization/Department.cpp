@@ -1,9 +1,7 @@
 #include "Department.h"
 
+#include "CustomerSource.h"
 #include "DepNumbers.h"
-
-#include "engine/Connection.h"
-#include "engine/Statement_p.h"
 
 #include <QLocale>
 
@@ -13,22 +11,16 @@
 
 Department::Department(DepLabels labels) : m_labels(std::move(labels)) {}
 
-void Department::Build(db::Connection &connection, const QString &id)
+void Department::Build(CustomerSource &customers, const QString &id)
 {
     // Computed aside and swapped in, so a failed load leaves the members the
     // window still shows untouched.
     Department next(m_labels);
-    next.LoadDepartment(connection, id);
+    next.LoadDepartment(customers, id);
     next.ResetTotals();
     next.SumGroups();
     next.CalcBonus();
     *this = std::move(next);
-}
-
-double Department::RoundHundredths(double value)
-{
-    // rint follows the default rounding mode: nearest, ties to even.
-    return std::rint(value / 0.01) * 0.01;
 }
 
 void Department::Recompute()
@@ -372,28 +364,21 @@ void Department::SetBalances(TDepMember &member, double totalpoints, double rese
     member.Reserve = reserve;
 }
 
-Department::RefreshResult Department::RefreshMember(db::Connection &connection, TDepMember &member,
+Department::RefreshResult Department::RefreshMember(CustomerSource &customers, TDepMember &member,
                                                     const std::optional<QString> &oneCustomerOpenFor)
 {
     if (oneCustomerOpenFor && *oneCustomerOpenFor != member.Id)
         return RefreshResult::RefreshError;
-    db::Statement query(connection.handle(), QStringLiteral("select totalpoints, reserve from customer where id = :id"));
-    query.bind(QStringLiteral(":id"), member.Id);
-    double totalpoints = 0;
-    double reserve = 0;
-    if (query.step()) {
-        totalpoints = query.real(0);
-        reserve = query.real(1);
-    }
-    SetBalances(member, totalpoints, reserve);
+    const CustomerBalances balances = customers.balances(member.Id).value_or(CustomerBalances());
+    SetBalances(member, balances.totalpoints, balances.reserve);
     return RefreshResult::Refreshed;
 }
 
-Department::RefreshResult Department::RefreshMemberById(db::Connection &connection, const QString &id,
+Department::RefreshResult Department::RefreshMemberById(CustomerSource &customers, const QString &id,
                                                         const std::optional<QString> &oneCustomerOpenFor)
 {
     for (TDepMember &m : m_members)
         if (m.Id == id)
-            return RefreshMember(connection, m, oneCustomerOpenFor);
+            return RefreshMember(customers, m, oneCustomerOpenFor);
     return RefreshResult::NotInDepartment;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A customer's department: the customer and its whole downline with levels,
 // personal and group points, statuses and bonuses with their explanation.
-// Reads the database, never writes it; QtCore only, so the organization
-// window, the printed report and the command-line tool share one computation.
+// Built from a CustomerSource (the database's customer table, or rows in
+// memory), never writing back; QtCore only, so the organization window, the
+// printed report and the command-line tool share one computation.
 
 #include "DepLabels.h"
 #include "DepMember.h"
@@ -16,7 +17,7 @@
 #include <span>
 #include <vector>
 
-namespace db { class Connection; }
+class CustomerSource;
 
 /// A failure while loading a department. Besides the engine's (or the load's)
 /// text it carries one "Error - <Id>" message per level of the downline that
@@ -62,12 +63,12 @@ public:
     /// Loads the department of customer `id` ("" for the root: every customer
     /// without a sponsor under a head with no customer) and computes it.
     /// Throws DepLoadError; the department then stays as it was.
-    void Build(db::Connection &connection, const QString &id);
+    void Build(CustomerSource &customers, const QString &id);
 
-    /// Loads the members with their points, without computing. Reads the
-    /// customer table once. Throws DepLoadError (also for a sponsor cycle);
+    /// Loads the members with their points, without computing. Goes through
+    /// the customers once. Throws DepLoadError (also for a sponsor cycle);
     /// the department then stays as it was.
-    void LoadDepartment(db::Connection &connection, const QString &id);
+    void LoadDepartment(CustomerSource &customers, const QString &id);
 
     /// ResetTotals, SumGroups, ResetBonus, CalcBonus: the figures after the
     /// members' points changed in memory.
@@ -89,12 +90,12 @@ public:
     /// its group points by the change. `oneCustomerOpenFor` is the customer
     /// the data module's one-customer query is open for (nullopt when
     /// closed): open for another customer gives RefreshError and changes
-    /// nothing. A customer no longer in the database reads as zero.
+    /// nothing. A customer no longer among `customers` reads as zero.
     /// Throws db::DataError.
-    RefreshResult RefreshMember(db::Connection &connection, TDepMember &member,
+    RefreshResult RefreshMember(CustomerSource &customers, TDepMember &member,
                                 const std::optional<QString> &oneCustomerOpenFor = std::nullopt);
     /// RefreshMember for the first member whose Id is `id`.
-    RefreshResult RefreshMemberById(db::Connection &connection, const QString &id,
+    RefreshResult RefreshMemberById(CustomerSource &customers, const QString &id,
                                     const std::optional<QString> &oneCustomerOpenFor = std::nullopt);
     /// Step 3 of a refresh, for a caller that already holds the row.
     static void SetBalances(TDepMember &member, double totalpoints, double reserve);
@@ -103,8 +104,6 @@ public:
     static double Percent(double p, double a) { return a / 100 * p; }
     /// 0 below 30, 1 below 50, 2 below 80, 3 from 80.
     static int PersonalRank(double x) { return x < 30 ? 0 : x < 50 ? 1 : x < 80 ? 2 : 3; }
-    /// Points rounded to hundredths, ties to even.
-    static double RoundHundredths(double value);
 
     /// The explanation of `member`'s bonus: one entry per credited amount in
     /// the order the computation credits them, " <amount> (<label>)" with the

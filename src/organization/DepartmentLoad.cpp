@@ -1,24 +1,31 @@
-// Loading a department: the customer table is read once and the downline is
-// built in memory. Going member by member through the sponsor look-up would
-// cost one statement per member; one pass keeps the root of a large customer
-// base within a small multiple of a plain read of the table.
+// Loading a department: the customers are read once, in one pass over the
+// source, and the downline is built in memory. Going member by member through
+// the sponsor look-up would cost one statement per member; one pass keeps the
+// root of a large customer base within a small multiple of a plain read of
+// the table.
 
 #include "Department.h"
 
-#include "engine/Connection.h"
-#include "engine/NameOrder.h"
-#include "engine/Statement_p.h"
+#include "CustomerSource.h"
 
-#include <sqlite3.h>
+#include "engine/NameOrder.h"
+#include "engine/Rounding.h"
+
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-const char *const kColumns = "select id, id_customer, sname, totalpoints, reserve from customer";
+template <class T>
+void release(std::vector<T> &buffer)
+{
+    std::vector<T>().swap(buffer);
+}
 
 QString levelMessage(const QString &id)
 {
@@ -100,7 +107,7 @@ private:
 class Loader
 {
 public:
-    explicit Loader(sqlite3 *handle) : m_handle(handle) {}
+    explicit Loader(CustomerSource &customers) : m_customers(customers) {}
 
     std::vector<TDepMember> load(const QString &id)
     {
@@ -119,24 +126,38 @@ public:
         }
         group();
         walk(head.Id);
+        // What only the sort and the walk needed makes room for the members.
+        release(m_keys);
+        release(m_nameKeys);
+        release(m_childGroup);
+        release(m_children);
+        m_groupOf = GroupIndex();
         return members(std::move(head));
     }
 
 private:
     static constexpr qint32 kHead = -1;
 
-    /// One customer as read. Everything the walk needs is decoded here, in
-    /// table order, so that the walk's jumps through the rows stay cheap.
+    /// One customer as read: its texts stay in shared buffers and become
+    /// texts of their own only for the members, in list order, so that the
+    /// members' texts lie in memory in the order they are read back. What
+    /// the sort and the walk look up row by row is kept apart in small
+    /// arrays (m_nameKeys, m_childGroup), which stay in the cache.
     struct Row
     {
-        QString id;             // trimmed
-        QString name;           // as stored: the sort key; trimmed when it becomes a member
-        double points, reserve; // as stored
-        quint32 idKey, idKeyLength;     // UTF-8 of the trimmed id, in m_text
+        double points, reserve;         // as stored
+        quint32 id, idLength;           // UTF-8 of the trimmed id, in m_text
         quint32 sponsor, sponsorLength; // UTF-8 of id_customer (null as empty), in m_text
-        quint32 key, keyLength; // the name's sort key, in m_keys
-        qint32 children = -1;   // the group of the customers this one sponsors
-        bool trimName;          // the name may have blanks to trim
+        quint32 name, nameLength;       // sname as stored, decoded, in m_names
+        bool trimName;                  // the name has blanks to trim
+    };
+
+    /// A name's sort key: its place in m_keys and its first four units,
+    /// which decide most comparisons without going to m_keys.
+    struct NameKey
+    {
+        quint64 prefix; // the units from the most significant end, zeros past the key's end
+        quint32 at, length;
     };
 
     /// One level of the downline being created.
@@ -152,12 +173,6 @@ private:
         return std::string_view(m_text.data() + offset, length);
     }
 
-    static std::string_view column(sqlite3_stmt *stmt, int column)
-    {
-        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        return chars ? std::string_view(chars, std::size_t(sqlite3_column_bytes(stmt, column))) : std::string_view();
-    }
-
     quint32 keep(std::string_view bytes)
     {
         const auto offset = quint32(m_text.size());
@@ -167,61 +182,82 @@ private:
 
     void readHead(const QString &id, TDepMember &head)
     {
-        db::Statement query(m_handle, QString::fromLatin1(kColumns) + QStringLiteral(" where id = :id"));
-        query.bind(QStringLiteral(":id"), id);
-        if (!query.step())
-            return; // no such customer: a head without one, over the customers without a sponsor
-        head.Id = query.text(0).trimmed();
-        head.SponsorId = query.text(1).trimmed();
-        head.Name = query.text(2).trimmed();
-        head.PersonalPoints = Department::RoundHundredths(query.real(3));
-        head.Reserve = Department::RoundHundredths(query.real(4));
+        // No such customer: a head without one, over the customers without a sponsor.
+        m_customers.findCustomer(id, [&head](const CustomerRow &row) {
+            head.Id = decode(row.id).trimmed();
+            head.SponsorId = decode(row.sponsor).trimmed();
+            head.Name = decode(row.name).trimmed();
+            head.PersonalPoints = db::roundCentsEven(row.totalpoints);
+            head.Reserve = db::roundCentsEven(row.reserve);
+        });
     }
 
     void readAll()
     {
-        // The largest rowid bounds the row count in every ordinary table and
-        // spares the buffers their regrowth; a wild one is only a hint.
-        {
-            db::Statement count(m_handle, QStringLiteral("select max(rowid) from customer"));
-            if (count.step())
-                reserve(std::size_t(std::clamp<qint64>(count.integer(0), 0, 4'000'000)));
-        }
-        db::Statement query(m_handle, QString::fromLatin1(kColumns));
-        sqlite3_stmt *stmt = query.handle();
-        while (query.step()) {
+        // Sized once for the whole customer base, the buffers are spared
+        // their regrowth; a wild hint is only a hint.
+        reserve(std::min<std::size_t>(m_customers.customerCountHint(), 4'000'000));
+        m_customers.forEachCustomer([this](const CustomerRow &customer) {
             Row &row = m_rows.emplace_back();
-            const std::string_view id = column(stmt, 0);
-            row.id = decode(id);
-            if (mayNeedTrim(id)) {
-                row.id = row.id.trimmed();
-                const QByteArray key = row.id.toUtf8();
-                row.idKey = keep(std::string_view(key.constData(), std::size_t(key.size())));
-                row.idKeyLength = quint32(key.size());
+            if (mayNeedTrim(customer.id)) {
+                const QByteArray id = decode(customer.id).trimmed().toUtf8();
+                row.id = keep(std::string_view(id.constData(), std::size_t(id.size())));
+                row.idLength = quint32(id.size());
             } else {
-                row.idKey = keep(id);
-                row.idKeyLength = quint32(id.size());
+                row.id = keep(customer.id);
+                row.idLength = quint32(customer.id.size());
             }
-            const std::string_view sponsor = column(stmt, 1);
-            row.sponsor = keep(sponsor);
-            row.sponsorLength = quint32(sponsor.size());
-            const std::string_view name = column(stmt, 2);
-            row.name = decode(name);
-            row.trimName = mayNeedTrim(name);
-            row.points = sqlite3_column_double(stmt, 3);
-            row.reserve = sqlite3_column_double(stmt, 4);
+            row.sponsor = keep(customer.sponsor);
+            row.sponsorLength = quint32(customer.sponsor.size());
+            row.points = customer.totalpoints;
+            row.reserve = customer.reserve;
 
-            // The key is made once per name; sorting then compares keys.
-            row.key = quint32(m_keys.size());
-            db::appendNameKey(row.name, m_keys);
-            row.keyLength = quint32(m_keys.size()) - row.key;
+            // The name is decoded once: for its sort key, made once per name
+            // so that sorting compares keys, and for the member's text.
+            // Whether to trim is decided while the name is at hand.
+            row.name = quint32(m_names.size());
+            appendName(customer.name);
+            row.nameLength = quint32(m_names.size()) - row.name;
+            const QStringView name = this->name(row);
+            row.trimName = mayNeedTrim(customer.name) && !name.isEmpty()
+                           && (name.front().isSpace() || name.back().isSpace());
+            const auto at = quint32(m_keys.size());
+            db::appendNameKey(name, m_keys);
+            const auto length = quint32(m_keys.size()) - at;
+            quint64 prefix = 0;
+            for (quint32 i = 0; i < 4; ++i)
+                prefix = prefix << 16 | (i < length ? m_keys[at + i] : 0);
+            m_nameKeys.push_back({prefix, at, length});
+        });
+    }
+
+    /// Appends the name to m_names as QString::fromUtf8 reads it.
+    void appendName(std::string_view bytes)
+    {
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+            m_names.insert(m_names.end(), bytes.begin(), bytes.end());
+            return;
         }
+        // A stateless decoder reads each name as fromUtf8 does (a leading
+        // byte-order mark dropped, a bad sequence replaced), in place.
+        const std::size_t at = m_names.size();
+        m_names.resize(at + std::size_t(m_decoder.requiredSpace(qsizetype(bytes.size()))));
+        auto *const begin = reinterpret_cast<QChar *>(m_names.data() + at);
+        const QChar *end = m_decoder.appendToBuffer(begin, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        m_names.resize(at + std::size_t(end - begin));
+    }
+
+    QStringView name(const Row &row) const
+    {
+        return QStringView(m_names.data() + row.name, qsizetype(row.nameLength));
     }
 
     void reserve(std::size_t rows)
     {
         m_rows.reserve(rows);
-        m_text.reserve(rows * 12);
+        m_nameKeys.reserve(rows);
+        m_text.reserve(rows * 16);
+        m_names.reserve(rows * 16);
         m_keys.reserve(rows * 16);
     }
 
@@ -246,15 +282,16 @@ private:
         std::vector<quint32> fill(m_groupStart.begin(), m_groupStart.end() - 1);
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_children[fill[rowGroup[r]]++] = quint32(r);
-        for (Row &row : m_rows)
-            row.children = m_groupOf.find(text(row.idKey, row.idKeyLength));
+        m_childGroup.reserve(m_rows.size());
+        for (const Row &row : m_rows)
+            m_childGroup.push_back(m_groupOf.find(text(row.id, row.idLength)));
         m_sorted.assign(m_groupStart.size() - 1, false);
         m_onPath.assign(m_groupStart.size() - 1, false);
     }
 
-    std::u16string_view key(const Row &row) const
+    std::u16string_view key(quint32 row) const
     {
-        return std::u16string_view(m_keys.data() + row.key, row.keyLength);
+        return std::u16string_view(m_keys.data() + m_nameKeys[row].at, m_nameKeys[row].length);
     }
 
     /// "order by sname" on the connection: names in the order of its NOCASE
@@ -263,11 +300,15 @@ private:
     /// them in.
     bool nameBefore(quint32 a, quint32 b) const
     {
-        const Row &x = m_rows[a];
-        const Row &y = m_rows[b];
-        int c = key(x).compare(key(y));
+        // A unit of zero sorts first, so zeros past the end of a key order
+        // its prefix as the whole key is ordered.
+        const quint64 x = m_nameKeys[a].prefix;
+        const quint64 y = m_nameKeys[b].prefix;
+        if (x != y)
+            return x < y;
+        int c = key(a).compare(key(b));
         if (c == 0)
-            c = db::compareFoldedNames(x.name, y.name);
+            c = db::compareFoldedNames(name(m_rows[a]), name(m_rows[b]));
         return c != 0 ? c < 0 : a < b;
     }
 
@@ -307,7 +348,7 @@ private:
             const qint32 index = qint32(m_order.size());
             m_order.push_back(row);
             m_parent.push_back(top.member);
-            const qint32 g = m_rows[row].children;
+            const qint32 g = m_childGroup[row];
             if (g < 0)
                 continue;
             if (m_onPath[g])
@@ -322,39 +363,46 @@ private:
     {
         // Innermost first: each level names the member it was creating.
         QStringList messages;
-        messages << levelMessage(m_rows[row].id);
+        messages << levelMessage(id(m_rows[row]));
         for (auto it = stack.rbegin(); it != stack.rend(); ++it)
             if (it->member != kHead)
-                messages << levelMessage(m_rows[m_order[std::size_t(it->member)]].id);
+                messages << levelMessage(id(m_rows[m_order[std::size_t(it->member)]]));
         return DepLoadError(QStringLiteral("Customer %1 is in its own downline: the sponsor links form a circle")
-                                .arg(m_rows[row].id),
+                                .arg(id(m_rows[row])),
                             messages);
+    }
+
+    /// The trimmed Id of a row.
+    QString id(const Row &row) const
+    {
+        return decode(text(row.id, row.idLength));
     }
 
     std::vector<TDepMember> members(TDepMember head)
     {
-        std::vector<TDepMember> result(m_order.size() + 1);
+        // Each record is made and filled in one go: the list is too large to
+        // be gone through twice while it stays in the cache.
+        std::vector<TDepMember> result;
+        result.reserve(m_order.size() + 1);
         head.Row = 1;
-        result[0] = std::move(head);
-        // A row is normally one member, so its texts move over; a row met
-        // again (under two customers whose ids differ only by blanks) copies.
-        std::vector<bool> taken(m_rows.size(), false);
-        std::vector<qint32> memberOfRow(m_rows.size());
+        result.push_back(std::move(head));
+        // The rows are visited out of table order; asking for the rows and
+        // texts a few members ahead keeps the reads from waiting on memory.
+        constexpr std::size_t kAhead = 8;
         for (std::size_t i = 0; i < m_order.size(); ++i) {
-            const quint32 r = m_order[i];
-            Row &row = m_rows[r];
-            TDepMember &m = result[i + 1];
-            if (!taken[r]) {
-                m.Id = std::move(row.id);
-                m.Name = row.trimName ? row.name.trimmed() : std::move(row.name);
-                taken[r] = true;
-                memberOfRow[r] = qint32(i + 1);
-            } else {
-                m.Id = result[std::size_t(memberOfRow[r])].Id;
-                m.Name = result[std::size_t(memberOfRow[r])].Name;
+            if (i + 2 * kAhead < m_order.size())
+                __builtin_prefetch(&m_rows[m_order[i + 2 * kAhead]]);
+            if (i + kAhead < m_order.size()) {
+                const Row &ahead = m_rows[m_order[i + kAhead]];
+                __builtin_prefetch(m_text.data() + ahead.id);
+                __builtin_prefetch(m_names.data() + ahead.name);
             }
-            m.PersonalPoints = Department::RoundHundredths(row.points);
-            m.Reserve = Department::RoundHundredths(row.reserve);
+            const Row &row = m_rows[m_order[i]];
+            TDepMember &m = result.emplace_back();
+            m.Id = id(row);
+            m.Name = row.trimName ? name(row).trimmed().toString() : name(row).toString();
+            m.PersonalPoints = db::roundCentsEven(row.points);
+            m.Reserve = db::roundCentsEven(row.reserve);
             m.Parent = &result[std::size_t(m_parent[i] + 1)];
             // A member is one because its sponsor text is exactly the
             // parent's (trimmed) Id, so trimming it gives that Id again.
@@ -365,13 +413,17 @@ private:
         return result;
     }
 
-    sqlite3 *m_handle;
+    CustomerSource &m_customers;
     std::vector<Row> m_rows;
-    std::string m_text;              // id keys and sponsor keys, one after another
+    std::string m_text;              // ids and sponsors, one after another
+    std::vector<char16_t> m_names;   // the names, one after another
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::vector<char16_t> m_keys;    // the names' sort keys, one after another
     GroupIndex m_groupOf;
     std::vector<quint32> m_groupStart; // group g holds m_children[start[g], start[g+1])
     std::vector<quint32> m_children;
+    std::vector<NameKey> m_nameKeys;   // per row
+    std::vector<qint32> m_childGroup;  // per row: the group of the customers it sponsors, or -1
     std::vector<bool> m_sorted, m_onPath;
     std::vector<quint32> m_order;    // rows of the members after the head, in pre-order
     std::vector<qint32> m_parent;    // index in m_order of each one's sponsor, kHead for the head
@@ -379,9 +431,7 @@ private:
 
 } // namespace
 
-void Department::LoadDepartment(db::Connection &connection, const QString &id)
+void Department::LoadDepartment(CustomerSource &customers, const QString &id)
 {
-    if (!connection.isConnected())
-        throw DepLoadError(QStringLiteral("The database is not connected"), {});
-    m_members = Loader(connection.handle()).load(id);
+    m_members = Loader(customers).load(id);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class Department;
+class QIODevice;
 struct TDepMember;
 
 namespace departmenttext {
@@ -20,5 +21,9 @@ QString line(const Department &department, const TDepMember &member, bool detail
 
 /// Header and every member, each line ended by a line feed.
 QString table(const Department &department, bool detail);
+
+/// The same text written to `device` in UTF-8, a piece at a time. Returns
+/// false when the device took less than it was given.
+bool write(QIODevice &device, const Department &department, bool detail);
 
 } // namespace departmenttext

@@ -3,6 +3,8 @@
 
 #include "DepartmentFixture.h"
 
+#include "CustomerList.h"
+
 #include <random>
 
 namespace {
@@ -17,7 +19,7 @@ struct Expected
     double bonus;
 };
 
-void expectMembers(const Department &department, const std::vector<Expected> &expected)
+void expectMembers(const Department &department, std::span<const Expected> expected)
 {
     ASSERT_EQ(department.count(), qsizetype(expected.size()));
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -46,6 +48,17 @@ constexpr auto O = TDepStatus::Ordinary;
 constexpr auto C = TDepStatus::Coordinator;
 constexpr auto D = TDepStatus::Director;
 
+/// The worked examples' departments of heads 1 and 10, in list order.
+constexpr Expected kFirstExampleMembers[] = {
+    {"1", 1, 100, 235, 2, O, 25.7}, {"2", 2, 60, 110, 2, O, 9.5},  {"4", 3, 40, 40, 0, O, 2},
+    {"5", 3, 10, 10, 0, O, 0},      {"3", 2, 25, 25, 0, O, 1.25},
+};
+constexpr Expected kSecondExampleMembers[] = {
+    {"10", 1, 100, 2650, 1, C, 90}, {"11", 2, 50, 2550, 5, D, 155}, {"21", 3, 500, 500, 0, C, 90},
+    {"22", 3, 500, 500, 0, C, 90},  {"23", 3, 500, 500, 0, C, 90},  {"24", 3, 500, 500, 0, C, 90},
+    {"25", 3, 500, 500, 0, C, 90},
+};
+
 } // namespace
 
 TEST_F(DepartmentFixture, FirstExample_EveryMemberAndEntryAsWorkedOut)
@@ -53,13 +66,7 @@ TEST_F(DepartmentFixture, FirstExample_EveryMemberAndEntryAsWorkedOut)
     addFirstExample();
     const Department department = build(QStringLiteral("1"));
 
-    expectMembers(department, {
-                                  {"1", 1, 100, 235, 2, O, 25.7},
-                                  {"2", 2, 60, 110, 2, O, 9.5},
-                                  {"4", 3, 40, 40, 0, O, 2},
-                                  {"5", 3, 10, 10, 0, O, 0},
-                                  {"3", 2, 25, 25, 0, O, 1.25},
-                              });
+    expectMembers(department, kFirstExampleMembers);
     EXPECT_EQ(entries(department, member(department, QStringLiteral("1"))),
               QStringList({" 0.5000 (Net) 3 Bravo", " 2.5000 (Group) 3 Bravo", " 0.2000 (Net) 5 Delta",
                            " 0.5000 (Group) 5 Delta", " 0.8000 (Net) 4 Charlie", " 2.0000 (Group) 4 Charlie",
@@ -86,7 +93,7 @@ TEST_F(DepartmentFixture, FirstExample_AmountsUseTheLocaleDecimalSeparatorAndLab
     labels.lGroupPoints = QStringLiteral("Gruppe");
     labels.lPersonalPoints = QStringLiteral("Eigen");
     department.setLabels(labels);
-    department.Build(m_connection, QStringLiteral("1"));
+    department.Build(m_customers, QStringLiteral("1"));
 
     EXPECT_EQ(department.Detail(member(department, QStringLiteral("2"))),
               QStringLiteral(" 0,2000 (Netz) 5 Delta\n\r 0,5000 (Gruppe) 5 Delta\n\r 0,8000 (Netz) 4 Charlie\n\r"
@@ -98,15 +105,7 @@ TEST_F(DepartmentFixture, SecondExample_StatusesAndLeaderBonuses)
     addSecondExample();
     const Department department = build(QStringLiteral("10"));
 
-    expectMembers(department, {
-                                  {"10", 1, 100, 2650, 1, C, 90},
-                                  {"11", 2, 50, 2550, 5, D, 155},
-                                  {"21", 3, 500, 500, 0, C, 90},
-                                  {"22", 3, 500, 500, 0, C, 90},
-                                  {"23", 3, 500, 500, 0, C, 90},
-                                  {"24", 3, 500, 500, 0, C, 90},
-                                  {"25", 3, 500, 500, 0, C, 90},
-                              });
+    expectMembers(department, kSecondExampleMembers);
     const TDepMember &head = member(department, QStringLiteral("10"));
     const TDepMember &middle = member(department, QStringLiteral("11"));
     EXPECT_EQ(head.CoordinatorCount, 0);
@@ -121,6 +120,35 @@ TEST_F(DepartmentFixture, SecondExample_StatusesAndLeaderBonuses)
     EXPECT_EQ(entries(department, head).size(), 6);
     EXPECT_EQ(entries(department, head).first(), QStringLiteral(" 15.0000 (Coordinator) 25 Leader 25"));
     EXPECT_EQ(entries(department, head).last(), QStringLiteral(" 15.0000 (Personal)"));
+}
+
+TEST(DepartmentFromRows, WorkedExamplesWithoutADatabase)
+{
+    // The same rows in memory give the same departments as from the table,
+    // and a refresh reads the balances the rows hold.
+    struct Case
+    {
+        const char *head;
+        std::span<const TestCustomer> rows;
+        std::span<const Expected> members;
+    };
+    for (const Case &test : {Case{"1", kFirstExample, kFirstExampleMembers},
+                             Case{"10", kSecondExample, kSecondExampleMembers}}) {
+        SCOPED_TRACE(test.head);
+        CustomerList customers;
+        for (const TestCustomer &c : test.rows)
+            customers.add({QString::fromUtf8(c.id), QString::fromUtf8(c.sponsor), QString::fromUtf8(c.name), c.points,
+                           c.points / 10});
+        Department department{DepLabels()};
+        department.Build(customers, QString::fromLatin1(test.head));
+        expectMembers(department, test.members);
+
+        TDepMember &head = department.DepList()[0];
+        EXPECT_DOUBLE_EQ(head.Reserve, test.rows[0].points / 10);
+        head.PersonalPoints = 0;
+        EXPECT_EQ(department.RefreshMember(customers, head), Department::RefreshResult::Refreshed);
+        EXPECT_DOUBLE_EQ(head.PersonalPoints, test.rows[0].points);
+    }
 }
 
 TEST_F(DepartmentFixture, NegativePoints_NoPersonalBonusAndNegativeUplineEntries)
@@ -336,8 +364,8 @@ TEST_F(DepartmentFixture, Recompute_FollowsChangedPointsWithoutReloading)
     // Member 3 passes its 25 points to member 5 in the database.
     setPoints(QStringLiteral("3"), 0, 0);
     setPoints(QStringLiteral("5"), 35, 0);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("3")), Department::RefreshResult::Refreshed);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("5")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("3")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("5")), Department::RefreshResult::Refreshed);
     department.Recompute();
 
     EXPECT_EQ(department.DepList().data(), first); // same records
@@ -471,8 +499,8 @@ TEST_F(DepartmentFixture, Detail_ExplainsTheBonusShownUntilTheNextComputation)
     // not yet recomputed: bonuses and explanations both still tell of before.
     setPoints(QStringLiteral("3"), 0, 0);
     setPoints(QStringLiteral("5"), 35, 0);
-    department.RefreshMemberById(m_connection, QStringLiteral("3"));
-    department.RefreshMemberById(m_connection, QStringLiteral("5"));
+    department.RefreshMemberById(m_customers, QStringLiteral("3"));
+    department.RefreshMemberById(m_customers, QStringLiteral("5"));
     ASSERT_EQ(member(department, QStringLiteral("5")).PersonalPoints, 35);
     EXPECT_EQ(department.Details(), computed);
     EXPECT_TRUE(department.Detail(member(department, QStringLiteral("5"))).isEmpty());

@@ -6,12 +6,41 @@
 #include "organization/Department.h"
 #include "TestSupport.h"
 
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Statement_p.h"
 
 #include <gtest/gtest.h>
 
 #include <QVariant>
+
+#include <span>
+
+/// A customer of a sponsor tree as a test writes it down; a null sponsor is
+/// stored as NULL.
+struct TestCustomer
+{
+    const char *id;
+    const char *sponsor;
+    const char *name;
+    double points;
+};
+
+/// The first worked example: head 1 (100) over 2 (60) and 3 (25); 2 over 4
+/// (40) and 5 (10). Rows go in out of name order on purpose.
+inline constexpr TestCustomer kFirstExample[] = {
+    {"1", nullptr, "Head", 100}, {"3", "1", "Bravo", 25},   {"5", "2", "Delta", 10},
+    {"2", "1", "Alpha", 60},     {"4", "2", "Charlie", 40},
+};
+
+/// The second worked example: head 10 (100) over 11 (50), which is over 21
+/// to 25 with 500 each.
+inline constexpr TestCustomer kSecondExample[] = {
+    {"10", nullptr, "Head", 100},      {"11", "10", "Middle", 50},        {"21", "11", "Leader 21", 500},
+    {"22", "11", "Leader 22", 500},    {"23", "11", "Leader 23", 500},    {"24", "11", "Leader 24", 500},
+    {"25", "11", "Leader 25", 500},
+};
 
 class DepartmentFixture : public ::testing::Test
 {
@@ -37,7 +66,7 @@ protected:
     Department build(const QString &id)
     {
         Department department{DepLabels()};
-        department.Build(m_connection, id);
+        department.Build(m_customers, id);
         return department;
     }
 
@@ -60,28 +89,18 @@ protected:
         return result;
     }
 
-    /// Builds the first worked example: head 1 (100) over 2 (60) and 3 (25);
-    /// 2 over 4 (40) and 5 (10). Rows go in out of name order on purpose.
-    void addFirstExample()
-    {
-        add(QStringLiteral("1"), QVariant(), QStringLiteral("Head"), 100);
-        add(QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("Bravo"), 25);
-        add(QStringLiteral("5"), QStringLiteral("2"), QStringLiteral("Delta"), 10);
-        add(QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("Alpha"), 60);
-        add(QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("Charlie"), 40);
-    }
+    void addFirstExample() { addAll(kFirstExample); }
+    void addSecondExample() { addAll(kSecondExample); }
 
-    /// The second worked example: head 10 (100) over 11 (50), which is over
-    /// 21 to 25 with 500 each.
-    void addSecondExample()
+    void addAll(std::span<const TestCustomer> customers)
     {
-        add(QStringLiteral("10"), QVariant(), QStringLiteral("Head"), 100);
-        add(QStringLiteral("11"), QStringLiteral("10"), QStringLiteral("Middle"), 50);
-        for (int i = 21; i <= 25; ++i)
-            add(QString::number(i), QStringLiteral("11"), QStringLiteral("Leader %1").arg(i), 500);
+        for (const TestCustomer &c : customers)
+            add(QString::fromUtf8(c.id), c.sponsor ? QVariant(QString::fromUtf8(c.sponsor)) : QVariant(),
+                QString::fromUtf8(c.name), c.points);
     }
 
     testing_support::ProgramFolder m_folder;
     db::Connection m_connection;
+    CustomerTable m_customers{m_connection};
     testing_support::LocaleGuard m_locale{testing_support::pointLocale()};
 };

@@ -2,6 +2,7 @@
 // values, and how a damaged database fails.
 
 #include "DepartmentFixture.h"
+#include "engine/Rounding.h"
 
 #include <random>
 
@@ -25,7 +26,7 @@ void refLoadMembers(db::Connection &connection, std::vector<RefMember> &out, int
     std::vector<RefMember> rows;
     while (query.step())
         rows.push_back({query.text(0).trimmed(), query.text(1).trimmed(), query.text(2).trimmed(),
-                        Department::RoundHundredths(query.real(4)), Department::RoundHundredths(query.real(5)),
+                        db::roundCentsEven(query.real(4)), db::roundCentsEven(query.real(5)),
                         out[std::size_t(parent)].level + 1, parent});
     for (RefMember &row : rows) {
         out.push_back(row);
@@ -40,7 +41,7 @@ std::vector<RefMember> refLoad(db::Connection &connection, const QString &id)
     head.bind(QStringLiteral(":id"), id);
     if (head.step())
         out.push_back({head.text(0).trimmed(), head.text(1).trimmed(), head.text(2).trimmed(),
-                       Department::RoundHundredths(head.real(4)), Department::RoundHundredths(head.real(5)), 1, -1});
+                       db::roundCentsEven(head.real(4)), db::roundCentsEven(head.real(5)), 1, -1});
     else
         out.push_back({QString(), QString(), QString(), 0, 0, 1, -1});
     refLoadMembers(connection, out, 0);
@@ -53,14 +54,14 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
 {
     // A damaged-looking but acyclic base: blanks around ids and names, null
     // and empty sponsors, sponsors that do not exist, names equal but for
-    // case, Cyrillic names.
+    // case, Cyrillic names, names led by a byte-order mark or only one.
     std::mt19937 random(20261209);
     const QStringList stems = {QStringLiteral("anna"), QStringLiteral("Anna"), QStringLiteral("Борис"),
                                QStringLiteral("борис"), QStringLiteral("Zoe"), QStringLiteral("émile"),
                                QStringLiteral("Ёлка"), QStringLiteral(" Petrov"), QStringLiteral("petrov "),
                                QStringLiteral("елка"), QStringLiteral("ЁЛКА"), QStringLiteral("Ґава"),
                                QStringLiteral("гава"), QStringLiteral("Їжак"), QStringLiteral("ИРА"),
-                               QStringLiteral("іра")};
+                               QStringLiteral("іра"), QStringLiteral("\uFEFFЗоя")};
     QStringList ids;
     db::Transaction transaction(m_connection);
     for (int i = 0; i < 400; ++i) {
@@ -79,7 +80,9 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
             sponsor = ids[int(random() % ids.size())] + u' '; // names nobody once trimmed away
         else
             sponsor = ids[int(random() % ids.size())].trimmed();
-        const QString name = stems[int(random() % stems.size())] + QString::number(i % 50);
+        QString name = stems[int(random() % stems.size())] + QString::number(i % 50);
+        if (i % 53 == 7)
+            name = QStringLiteral("\uFEFF"); // nothing left once read
         const double points = double(int(random() % 200000) - 20000) / 10000;
         add(id, sponsor, name, points, double(int(random() % 10000)) / 1000);
         ids << id;
@@ -94,7 +97,7 @@ TEST_F(DepartmentFixture, Load_MatchesTheMemberByMemberLookUp)
         SCOPED_TRACE(head.toStdString());
         const std::vector<RefMember> expected = refLoad(m_connection, head);
         Department department{DepLabels()};
-        department.LoadDepartment(m_connection, head);
+        department.LoadDepartment(m_customers, head);
         ASSERT_EQ(department.count(), qsizetype(expected.size()));
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const TDepMember &m = department.DepList()[i];
@@ -210,10 +213,10 @@ TEST_F(DepartmentFixture, Load_SponsorCycleFailsWithOneMessagePerLevelInnermostF
     add(QStringLiteral("T"), QVariant(), QStringLiteral("top"), 10);
 
     Department department{DepLabels()};
-    department.Build(m_connection, QStringLiteral("T"));
+    department.Build(m_customers, QStringLiteral("T"));
     const TDepMember *before = department.DepList().data();
     try {
-        department.Build(m_connection, QStringLiteral("A"));
+        department.Build(m_customers, QStringLiteral("A"));
         FAIL() << "a circle of sponsors must not load";
     } catch (const DepLoadError &error) {
         EXPECT_EQ(error.levelMessages(),
@@ -226,7 +229,7 @@ TEST_F(DepartmentFixture, Load_SponsorCycleFailsWithOneMessagePerLevelInnermostF
     EXPECT_EQ(department.DepList()[0].Id, QStringLiteral("T"));
 
     try {
-        department.Build(m_connection, QStringLiteral("S"));
+        department.Build(m_customers, QStringLiteral("S"));
         FAIL() << "a customer sponsoring itself must not load";
     } catch (const DepLoadError &error) {
         EXPECT_EQ(error.levelMessages(), QStringList(QStringLiteral("Error - S")));
@@ -244,6 +247,14 @@ TEST_F(DepartmentFixture, Load_ADatabaseErrorIsALoadFailureWithoutLevels)
     } catch (const DepLoadError &error) {
         EXPECT_TRUE(error.levelMessages().isEmpty());
         EXPECT_TRUE(error.text().contains(QStringLiteral("customer"))) << error.text().toStdString();
+    }
+    m_connection.close();
+    try {
+        build(QStringLiteral("1"));
+        FAIL() << "a closed database must fail";
+    } catch (const DepLoadError &error) {
+        EXPECT_TRUE(error.levelMessages().isEmpty());
+        EXPECT_EQ(error.text(), QStringLiteral("The database is not connected"));
     }
 }
 
@@ -270,11 +281,11 @@ TEST_F(DepartmentFixture, RefreshMember_MovesGroupPointsByTheDifference)
     setPoints(QStringLiteral("4"), 55.555, 3.5);
 
     // Busy with another customer: nothing changes.
-    EXPECT_EQ(department.RefreshMember(m_connection, four, QStringLiteral("2")), Department::RefreshResult::RefreshError);
+    EXPECT_EQ(department.RefreshMember(m_customers, four, QStringLiteral("2")), Department::RefreshResult::RefreshError);
     EXPECT_EQ(four.PersonalPoints, 40);
     EXPECT_EQ(four.GroupPoints, 40);
 
-    EXPECT_EQ(department.RefreshMember(m_connection, four, QStringLiteral("4")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMember(m_customers, four, QStringLiteral("4")), Department::RefreshResult::Refreshed);
     EXPECT_DOUBLE_EQ(four.PersonalPoints, 55.555); // reread as stored, not rounded
     EXPECT_DOUBLE_EQ(four.GroupPoints, 55.555);
     EXPECT_DOUBLE_EQ(four.Reserve, 3.5);
@@ -282,9 +293,9 @@ TEST_F(DepartmentFixture, RefreshMember_MovesGroupPointsByTheDifference)
 
     // A member with a downline keeps the downline's part of its group.
     setPoints(QStringLiteral("2"), 70, 0);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("2")), Department::RefreshResult::Refreshed);
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("2")), Department::RefreshResult::Refreshed);
     EXPECT_DOUBLE_EQ(member(department, QStringLiteral("2")).GroupPoints, 120);
-    EXPECT_EQ(department.RefreshMemberById(m_connection, QStringLiteral("99")),
+    EXPECT_EQ(department.RefreshMemberById(m_customers, QStringLiteral("99")),
               Department::RefreshResult::NotInDepartment);
 
     department.Recompute();

@@ -5,13 +5,18 @@
 
 #include "DataU.h"
 #include "UserPort.h"
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Statement_p.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -83,12 +88,13 @@ bool rootDepartment(const Database &database, int repeat, QTextStream &out)
 
     // Releasing the previous department is left out of the times: it is
     // neither load nor computation.
+    CustomerTable customers(connection);
     std::optional<Department> department;
     const auto release = [&] { department.reset(); };
     const Timing build = time(
-        repeat, [&] { department.emplace().Build(connection, QString()); }, release);
+        repeat, [&] { department.emplace().Build(customers, QString()); }, release);
     const Timing load = time(
-        repeat, [&] { department.emplace().LoadDepartment(connection, QString()); }, release);
+        repeat, [&] { department.emplace().LoadDepartment(customers, QString()); }, release);
     const Timing compute = time(repeat, [&] { department->Recompute(); });
 
     int deepest = 0;
@@ -118,8 +124,9 @@ bool explanations(const Database &database, int repeat, QTextStream &out)
 {
     db::Connection connection;
     connection.openFile(database.path);
+    CustomerTable customers(connection);
     Department department;
-    department.Build(connection, database.head);
+    department.Build(customers, database.head);
     const TDepMember &head = department.DepList()[0];
 
     qint64 characters = 0;
@@ -201,13 +208,68 @@ bool ordersJournal(const Database &database, int repeat, QTextStream &out)
     return met;
 }
 
+/// Wall time of a whole process whose output goes nowhere; nullopt (with a
+/// line to `out`) when it cannot run or fails.
+std::optional<Timing> processTime(const QString &program, const QStringList &arguments, int repeat,
+                                  QTextStream &out)
+{
+    bool failed = false;
+    const Timing timing = time(repeat, [&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        failed = failed || !process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit
+                 || process.exitCode() != 0;
+    });
+    if (failed) {
+        out << "  " << program << " " << arguments.join(u' ') << " failed\n";
+        return std::nullopt;
+    }
+    return timing;
+}
+
+/// The department tool's whole run for the root, start-up and table writing
+/// included, against the sqlite3 shell printing the customer table: what a
+/// user waits for, against the least any program reading the table takes.
+bool departmentProcess(const Database &database, int repeat, QTextStream &out)
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty()) {
+        out << "  skipped: no sqlite3 shell on the PATH (Debian package sqlite3)\n";
+        return true;
+    }
+    const QString tool = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("department"));
+    const std::optional<Timing> plain =
+        processTime(shell, {database.path, QStringLiteral("select * from customer")}, repeat, out);
+    const std::optional<Timing> department = processTime(tool, {database.path}, repeat, out);
+    if (!plain || !department)
+        return false;
+
+    // Below this size both are mostly process start-up, which says nothing
+    // about the department.
+    constexpr int kTargetFrom = 100000;
+    const double ratio = department->median / plain->median;
+    const bool applies = database.customers >= kTargetFrom;
+    const bool met = !applies || ratio <= 2;
+    out << "  sqlite3 shell, whole table  " << ms(plain->median) << " (best " << ms(plain->best) << ")\n"
+        << "  department tool, root table " << ms(department->median) << " (best " << ms(department->best) << ")\n"
+        << "  ratio to the shell          " << QString::number(ratio, 'f', 2)
+        << (!applies ? QStringLiteral("  (target: within 2x from %1 customers)\n").arg(kTargetFrom)
+            : met    ? QStringLiteral("  (target: within 2x: met)\n")
+                     : QStringLiteral("  (target: within 2x: MISSED)\n"));
+    return met;
+}
+
 } // namespace
 
 const std::vector<Measurement> &measurements()
 {
     static const std::vector<Measurement> list = {
         {"orders journal against a plain scan", ordersJournal},
-
+        {"root department against a plain scan", rootDepartment},
+        {"department tool against the sqlite3 shell", departmentProcess},
+        {"bonus explanations of the root department", explanations},
     };
     return list;
 }

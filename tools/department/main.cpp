@@ -6,9 +6,12 @@
 #include "organization/DepartmentText.h"
 #include "organization/Department.h"
 
+#include "CustomerTable.h"
+
 #include "engine/Connection.h"
 #include "engine/Errors.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QStringList>
 #include <QTextStream>
@@ -43,11 +46,14 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     try {
         db::Connection connection;
         connection.openFile(positional[0]);
+        CustomerTable customers(connection);
         Department department;
-        department.Build(connection, positional.value(1));
-        out << departmenttext::table(department, detail);
+        department.Build(customers, positional.value(1));
         out.flush();
-        return out.status() == QTextStream::Ok ? 0 : 1;
+        QFile table;
+        if (!table.open(stdout, QIODevice::WriteOnly))
+            return 1;
+        return departmenttext::write(table, department, detail) && table.flush() ? 0 : 1;
     } catch (const DepLoadError &error) {
         for (const QString &message : error.levelMessages())
             err << "department: " << message << "\n";
