@@ -269,7 +269,7 @@ void TfrmMain::actOrdersExecute(QAction *sender)
     }
     // A journal whose headers cannot be read has told the user why.
     auto journal = std::make_unique<TfrmOrders>(m_data);
-    if (!journal->isOpen())
+    if (!journal->open())
         return;
     // Its buttons run the main window's own commands, so enabling follows them.
     journal->setWindowTitle(caption);

@@ -76,8 +76,6 @@ TfrmRef::TfrmRef(QWidget *owner, db::Dataset &dataset, const QString &caption, b
     connect(ui->grdRef, &TqubDBGrid::enterPressed, this, [this] { guarded(this, [this] { grdRefDblClick(); }); });
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmRef::actChooseUpdate);
-
-    FormCreate();
 }
 
 TfrmRef::~TfrmRef()
@@ -99,6 +97,7 @@ bool TfrmRef::choose(QWidget *owner, db::Dataset &dataset, const ChooserOptions 
                      const std::function<void()> &readChoice)
 {
     TfrmRef chooser(owner, dataset, options.caption, options.showChoose);
+    chooser.FormCreate();
     if (options.height > 0)
         chooser.setWindowHeight(options.height);
     chooser.setNavigatorVisible(options.showNavigator);
@@ -120,9 +119,10 @@ bool TfrmRef::choose(QWidget *owner, db::Dataset &dataset, const ChooserOptions 
 void TfrmRef::FormCreate()
 {
     // A shared dataset is put back as it was found when the chooser goes.
-    m_wasOpen = m_dataset.isActive();
-    if (!m_wasOpen)
+    const bool wasOpen = m_dataset.isActive();
+    if (!wasOpen)
         m_dataset.open();
+    m_wasOpen = wasOpen;
     ui->grdRef->setDataSource(m_dsRef);
     ui->navRef->setDataSource(m_dsRef);
     // No filter group when there is nothing to filter by.

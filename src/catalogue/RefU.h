@@ -30,12 +30,16 @@ class TfrmRef : public QDialog
     Q_OBJECT
 
 public:
-    /// Lists `dataset` under `caption`, opening it when it is closed; the
-    /// "Choose" command is offered when `showChoose`. The chooser does not own
-    /// the dataset: destruction puts back its open state and clears its
-    /// filter text. Throws db::DataError when the dataset cannot be opened.
+    /// A chooser listing `dataset` under `caption`; the "Choose" command is
+    /// offered when `showChoose`. Touches no data, so it never fails: choose()
+    /// opens the dataset when it is closed. The chooser does not own the
+    /// dataset: destruction puts back its open state and clears its filter.
     TfrmRef(QWidget *owner, db::Dataset &dataset, const QString &caption, bool showChoose = true);
     ~TfrmRef() override;
+    /// Opens the dataset when it is closed, builds the filter inputs and sizes
+    /// the chooser to its columns. Throws db::DataError when the dataset
+    /// cannot be opened.
+    void FormCreate();
 
     /// Creates a chooser with the opener's adjustments and shows it modally;
     /// when the user chooses, `readChoice` runs on the chosen row (the
@@ -79,7 +83,6 @@ private:
         db::Field *field;
     };
 
-    void FormCreate();
     void buildFilterInputs();
     void FilterChange();
     void actChooseExecute();
@@ -88,7 +91,7 @@ private:
     std::unique_ptr<Ui::TfrmRef> ui;
     db::Dataset &m_dataset;
     db::DataSource *m_dsRef;
-    bool m_wasOpen = false;
+    bool m_wasOpen = true; // until FormCreate has opened it, nothing to close
     std::vector<FilterInput> m_filterInputs;
     std::function<void()> m_doubleClickAction;
 };

@@ -68,7 +68,6 @@ TfrmOrders::TfrmOrders(TData &data, QWidget *parent)
     grid->setOnDrawColumnCell([this](TqubDBGrid::DrawCell &cell) { drawRefusalCell(cell, *m_data.qOrders); });
 
     FormCreate();
-    m_creating = false;
     fitTotalBoxes();
 
     const auto refilter = [this] { dtpFilterChange(); };
@@ -110,16 +109,23 @@ void TfrmOrders::FormCreate()
         QPointer<QLineEdit> text(box);
         m_data.setFilterBox(m_data.qOrders, box->objectName(), [text] { return text ? text->text() : QString(); });
     }
+}
+
+bool TfrmOrders::open()
+{
+    Q_ASSERT(!m_open);
     try {
         m_data.qOrders->open();
-        m_open = true;
     } catch (const db::DataError &) {
         m_data.userPort().showError(m_data.isConnected() ? Messages().fixedError : Messages().lConnectionError);
-        return;
+        return false;
     }
+    m_open = true;
     m_data.setJournalView(this);
     // The totals are counted when the window is shown, over what it shows.
-    ApplyJournalFilter();
+    const bool filtered = guarded(this, [this] { ApplyJournalFilter(); });
+    m_creating = false;
+    return filtered;
 }
 
 void TfrmOrders::attachCommands(QAction *print, QAction *addOrder, QAction *addRefusal)

@@ -24,15 +24,17 @@ class TfrmOrders : public QWidget, public JournalView
     Q_OBJECT
 
 public:
-    /// Localizes the window, sets the period to the last four days (today
-    /// included), opens qOrders and applies the period filter. When qOrders
-    /// cannot be opened the user is told ("Error", or the connection failure
-    /// message while disconnected) and isOpen() is false: the opener then
-    /// destroys the window.
+    /// Localizes the window and sets the period to the last four days (today
+    /// included); touches no dataset, so it never fails.
     explicit TfrmOrders(TData &data, QWidget *parent = nullptr);
     /// Closes qOrders and clears its filter.
     ~TfrmOrders() override;
 
+    /// Opens qOrders and applies the period filter. When qOrders cannot be
+    /// opened the user is told ("Error", or the connection failure message
+    /// while disconnected); any other failure is shown by the error guard.
+    /// False then: the opener destroys the window.
+    bool open();
     bool isOpen() const { return m_open; }
 
     /// Ties the three bottom buttons to the main window's commands; each

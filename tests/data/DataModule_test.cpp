@@ -7,9 +7,14 @@
 #include "TestSupport.h"
 #include "engine/WallClock.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using db::Dataset;
 
@@ -105,6 +110,113 @@ TEST_F(DataModuleTest, SettingsAndLocalizationInUtf16_ReadAndTheUnwritableOneLef
     ASSERT_EQ(port.information.size(), 1);
     EXPECT_TRUE(port.information[0].contains(folder.file("loc")));
     resetMessages();
+}
+
+// A database the program could not store in is refused at connect, in plain
+// words naming the file, and the file is left as it was.
+TEST_F(DataModuleTest, ReadOnlyDatabaseOrFolder_RefusedAtConnectAndLeftAsItWas)
+{
+    const struct
+    {
+        const char *name;
+        QFile::Permissions database, folder;
+        db::FailureKind kind;
+    } cases[] = {
+        {"read-only file", QFile::ReadOwner | QFile::ReadOther,
+         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther,
+         db::FailureKind::ReadOnlyFile},
+        {"read-only folder", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther,
+         QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther, db::FailureKind::ReadOnlyFolder},
+    };
+    for (const auto &c : cases) {
+        testing_support::ProgramFolder program;
+        const QString path = program.createDatabase();
+        const QByteArray before = testing_support::readFileBytes(path);
+        QFile::setPermissions(path, c.database);
+        QFile::setPermissions(program.folder(), c.folder);
+        const int status = testing_support::runUnprivileged([&] {
+            ConsoleUserPort quiet;
+            TData data(program.programPath(), quiet);
+            try {
+                data.connect();
+                return 1;
+            } catch (const db::DataError &error) {
+                return error.kind() == c.kind && error.text().contains(QDir::toNativeSeparators(path))
+                        && !data.isConnected() ? 0 : 2;
+            }
+        });
+        QFile::setPermissions(program.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(status, 0) << c.name;
+        EXPECT_EQ(testing_support::readFileBytes(path), before) << c.name;
+    }
+}
+
+// Another program's database in WAL mode is refused as it was found: nothing
+// of it, not even its journal mode, is changed by looking at it.
+TEST_F(DataModuleTest, ForeignFileInWalMode_RefusedUnchanged)
+{
+    {
+        db::Connection other;
+        other.openFile(folder.file("DB2.mdb"), db::FileMode::Create);
+        other.execute("PRAGMA journal_mode = WAL; create table notes (text); insert into notes values ('mine')");
+    }
+    const QByteArray before = testing_support::readFileBytes(folder.file("DB2.mdb"));
+    TData &d = create();
+    try {
+        d.connect();
+        ADD_FAILURE() << "a foreign file was accepted";
+    } catch (const db::DataError &error) {
+        EXPECT_TRUE(error.text().startsWith("Unrecognized database format")) << error.text().toStdString();
+    }
+    EXPECT_EQ(testing_support::readFileBytes(folder.file("DB2.mdb")), before);
+}
+
+// One writer per database: a second copy is refused while the first holds
+// the file, and takes it once the first is gone, also after a crash.
+TEST_F(DataModuleTest, SecondCopy_RefusedWhileTheFirstHoldsTheDatabase)
+{
+    const QString path = folder.createDatabase();
+    for (const bool crash : {false, true}) {
+        int ready[2], go[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(go), 0);
+        const pid_t first = ::fork();
+        ASSERT_GE(first, 0);
+        if (first == 0) {
+            ConsoleUserPort quiet;
+            TData data(folder.programPath(), quiet);
+            data.connect();
+            char byte = 1;
+            (void)!::write(ready[1], &byte, 1);
+            (void)!::read(go[0], &byte, 1);
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+
+        TData &second = create();
+        try {
+            second.connect();
+            ADD_FAILURE() << "two copies hold the database";
+        } catch (const db::DataError &error) {
+            EXPECT_EQ(error.kind(), db::FailureKind::InUse);
+            EXPECT_EQ(error.text(), FormatMessage(Messages().lDatabaseInUseMes, {QDir::toNativeSeparators(path)}));
+        }
+        EXPECT_FALSE(second.isConnected());
+
+        if (crash)
+            ::kill(first, SIGKILL);
+        else
+            (void)!::write(go[1], &byte, 1);
+        int status = 0;
+        ::waitpid(first, &status, 0);
+        second.connect();
+        EXPECT_TRUE(second.isConnected()) << (crash ? "after a crash" : "after a close");
+        second.disconnect();
+        data.reset();
+        for (int fd : {ready[0], ready[1], go[0], go[1]})
+            ::close(fd);
+    }
 }
 
 TEST_F(DataModuleTest, ConnectionStringNamingAnotherFile_StillOpensDB2InTheProgramFolder)

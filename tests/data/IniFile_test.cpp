@@ -310,13 +310,20 @@ TEST(IniFile, ReadOnlyFile_WriteThrowsAndContentStays)
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("ro.ini"));
     testing_support::writeFileBytes(path, "[S]\r\nk=1\r\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
-    if (QFileInfo(path).isWritable())
-        GTEST_SKIP() << "file permissions are not enforced for this user";
-    IniFile ini(path);
-    EXPECT_THROW(ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2")),
-                 db::DataError);
-    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther);
+    QFile::setPermissions(folder.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                               | QFile::WriteOther | QFile::ExeOther);
+    const int status = testing_support::runUnprivileged([&path] {
+        IniFile ini(path);
+        try {
+            ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2"));
+            return 1;
+        } catch (const db::DataError &) {
+        }
+        return ini.readString(QStringLiteral("S"), QStringLiteral("k")) == QStringLiteral("1") ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(testing_support::readFileBytes(path), "[S]\r\nk=1\r\n");
 }
 
 // A settings file saved as "Unicode" or with a mark by another editor.

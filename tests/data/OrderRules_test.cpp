@@ -215,6 +215,49 @@ TEST_F(OrderRulesTest, FailedPointsUpdate_UndoesTheHeaderStoreAndKeepsItInEditin
     EXPECT_EQ(drift(), 0.0);
 }
 
+// The disk fills while an order is stored: the user reads why in plain
+// words, nothing stored before is lost, the order stays as typed, and it
+// stores once there is room again.
+TEST_F(OrderRulesTest, FullDisk_StoreToldPlainlyNothingLostOrderStaysInEditing)
+{
+    storeOrder("C", 10, 2.5);
+    const int pages = scalar("pragma page_count").toInt();
+    exec(QStringLiteral("pragma max_page_count = %1").arg(pages));
+    // Every page left is filled, so the next row needs one the file may not
+    // take: rows in ever smaller batches, until not one more fits.
+    for (int batch = 4096; batch > 0;) {
+        try {
+            exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n limit %1) "
+                                "insert into points_log select 'fill', i from n").arg(batch));
+        } catch (const db::DataError &error) {
+            ASSERT_EQ(error.kind(), db::FailureKind::DiskFull) << error.text().toStdString();
+            batch /= 2;
+        }
+    }
+
+    choose("D");
+    Dataset &h = *data->qOrders;
+    h.append();
+    h.field("totalsum")->setValue(30.0);
+    h.field("totalpoints")->setValue(12.5);
+    try {
+        h.post();
+        ADD_FAILURE() << "stored on a full disk";
+    } catch (const db::DataError &error) {
+        EXPECT_EQ(error.text(), Messages().lDiskFullMes);
+    }
+    EXPECT_EQ(h.state(), db::DatasetState::Insert);
+    EXPECT_EQ(h.field("totalpoints")->asFloat(), 12.5);
+    EXPECT_EQ(scalar("select count(*) from orders").toInt(), 1);
+    EXPECT_EQ(points("C"), 2.5);
+    EXPECT_EQ(drift(), 0.0);
+
+    exec(QStringLiteral("pragma max_page_count = %1").arg(pages * 2));
+    h.post();
+    EXPECT_EQ(points("D"), 12.5);
+    EXPECT_EQ(drift(), 0.0);
+}
+
 TEST_F(OrderRulesTest, DeletingAHeaderAlreadyGone_RaisesAndLeavesThePoints)
 {
     const int order = storeOrder("C", 100, 10);

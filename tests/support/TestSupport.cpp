@@ -8,6 +8,10 @@
 #include <QFile>
 
 #include <ctime>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <stdexcept>
 
 namespace testing_support {
@@ -54,6 +58,31 @@ ZoneGuard::~ZoneGuard()
     else
         qunsetenv("TZ");
     ::tzset();
+}
+
+int runUnprivileged(const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            const passwd *nobody = ::getpwnam("nobody");
+            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0
+                || ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0)
+                ::_exit(125);
+        }
+        int status = 126;
+        try {
+            status = body();
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 QByteArray readFileBytes(const QString &path)

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <functional>
+
 namespace db {
 class Connection;
 }
@@ -61,6 +63,13 @@ private:
 /// as NULL.
 void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
                  double points, double reserve = 0);
+
+/// Runs `body` in a child process and gives its exit status (-1 when the
+/// child could not be made, changed user or was killed). A process run by
+/// root ignores file permissions, so a child of root first becomes the
+/// unprivileged user "nobody": read-only files and folders are then felt as
+/// a user feels them. Files the child must reach need permissions for it.
+int runUnprivileged(const std::function<int()> &body);
 
 /// The bytes of a file; empty when it cannot be read.
 QByteArray readFileBytes(const QString &path);

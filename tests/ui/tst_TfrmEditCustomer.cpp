@@ -147,6 +147,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.FormCreate();
         chooser.show();
 
         QString caption, coordinator, generated;
@@ -173,6 +174,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.FormCreate();
         onNextModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
         chooser.navigator()->click(TDBNavigator::Button::Insert);
         QCOMPARE(customerCount(program), QString());
@@ -186,6 +188,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"), false);
+        chooser.FormCreate();
         chooser.show();
         QString caption;
         onNextModal([&](QWidget *modal) {
@@ -208,6 +211,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.FormCreate();
         {
             // The group check speaks; nothing asks before it.
             ModalWatch watch(QMessageBox::Yes);
@@ -225,6 +229,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.FormCreate();
         {
             // One question, the customer rule's; the navigator asks none of its own.
             ModalWatch watch(QMessageBox::Yes);
@@ -241,6 +246,7 @@ private slots:
         program.start();
         program.data().connect();
         TfrmRef chooser(&program.main(), *program.data().qCustomer, QStringLiteral("Customers"));
+        chooser.FormCreate();
         chooser.show();
         const QString plain = QStringLiteral("Another record already has this Customer ID.");
         // The engine's own words go to the debug log, once for each attempt.

@@ -277,6 +277,20 @@ private slots:
         QVERIFY(!m_program->data().qOrders->isActive());
     }
 
+    // A journal is made without touching data, so that no caller can meet
+    // an exception from its constructor; opening it is a step of its own.
+    void makingTheJournalTouchesNoData()
+    {
+        m_program = std::make_unique<TestProgram>();
+        m_program->start();
+        std::unique_ptr<TfrmOrders> journal;
+        QVERIFY_THROWS_NO_EXCEPTION(journal = std::make_unique<TfrmOrders>(m_program->data()));
+        QVERIFY(!m_program->data().qOrders->isActive());
+        ModalWatch watch;
+        QVERIFY(!journal->open());
+        QCOMPARE(watch.texts, QStringList{"Connection failure"});
+    }
+
     void theStartMenuOpensTheJournal()
     {
         start(false);

@@ -42,6 +42,7 @@ private slots:
     void inputsFollowTheEligibleFields()
     {
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+        chooser.FormCreate();
         QGroupBox *group = chooser.findChild<QGroupBox *>(QStringLiteral("gbFilter"));
         QVERIFY(!group->isHidden());
         QCOMPARE(group->title(), QStringLiteral(" Filter "));
@@ -70,6 +71,7 @@ private slots:
         dates->setSql(QStringLiteral("select distinct dateprice from product order by dateprice desc"));
         dates->addField(QStringLiteral("dateprice"), db::FieldType::DateTime);
         TfrmRef chooser(nullptr, *dates, QString());
+        chooser.FormCreate();
         QVERIFY(chooser.findChild<QGroupBox *>(QStringLiteral("gbFilter"))->isHidden());
         chooser.actChooseUpdate();
         QVERIFY(!chooser.chooseCommand()->isEnabled()); // no catalogue yet
@@ -78,6 +80,7 @@ private slots:
     void theWindowIsAsWideAsTheGroupAndTheColumns()
     {
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+        chooser.FormCreate();
         const QHeaderView *header = chooser.grid()->horizontalHeader();
         int columns = 0;
         for (int c = 0; c < header->count(); ++c)
@@ -109,6 +112,8 @@ private slots:
         addCustomers();
 
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+
+        chooser.FormCreate();
         const QList<QLineEdit *> edits = chooser.findChild<QGroupBox *>()->findChildren<QLineEdit *>();
         typeText(edits[0], id);
         typeText(edits[1], name);
@@ -122,6 +127,7 @@ private slots:
         auto orders = m_db->orders();
         orders->setFiltered(true);
         TfrmRef chooser(nullptr, *orders, QStringLiteral("Orders"));
+        chooser.FormCreate();
         chooser.show();
         QCheckBox *box = chooser.findChild<QCheckBox *>();
         QVERIFY(box);
@@ -143,6 +149,7 @@ private slots:
     void chooseNeedsARowToChoose()
     {
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+        chooser.FormCreate();
         chooser.show();
         chooser.actChooseUpdate();
         QVERIFY(!chooser.chooseCommand()->isEnabled());
@@ -174,6 +181,7 @@ private slots:
         QFETCH(bool, enter);
         addCustomers();
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+        chooser.FormCreate();
         chooser.show();
         m_customers->locate(QStringLiteral("id"), QStringLiteral("2"));
         if (enter)
@@ -188,6 +196,7 @@ private slots:
     {
         addCustomers();
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"), false);
+        chooser.FormCreate();
         chooser.show();
         QVERIFY(!chooser.findChild<QToolButton *>(QStringLiteral("btnChoose"))->isVisible());
         emit chooser.grid()->gridDoubleClicked();
@@ -211,6 +220,7 @@ private slots:
             m_customers->open();
         {
             TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+            chooser.FormCreate();
             QVERIFY(m_customers->isActive());
             QTest::keyClicks(chooser.findChild<QGroupBox *>()->findChildren<QLineEdit *>()[1], QStringLiteral("Iv"));
             QCOMPARE(m_customers->recordCount(), 1);
@@ -222,6 +232,7 @@ private slots:
     void theNavigatorOffersTheChoosersButtons()
     {
         TfrmRef chooser(nullptr, *m_customers, QStringLiteral("Customers"));
+        chooser.FormCreate();
         using B = TDBNavigator::Button;
         QCOMPARE(chooser.navigator()->visibleButtons(),
                  (QList<B>{B::First, B::Last, B::Insert, B::Delete, B::Edit, B::Post, B::Cancel}));
