@@ -70,6 +70,14 @@ const Mark &markFor(Encoding encoding)
     Q_UNREACHABLE();
 }
 
+/// UTF-8 as it stands: a byte-order mark inside the text (at the start of a
+/// name, say) is a character of it, not something to drop.
+QString fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decode(bytes);
+}
+
 bool isAscii(QByteArrayView text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
@@ -185,11 +193,11 @@ struct IniFile::Content
     QByteArrayView bytesOf(const Line &line) const { return QByteArrayView(text).sliced(line.start, line.length); }
     QString nameOf(const Line &line) const
     {
-        return QString::fromUtf8(QByteArrayView(text).sliced(line.nameStart, line.nameLength));
+        return fromUtf8(QByteArrayView(text).sliced(line.nameStart, line.nameLength));
     }
     QString valueOf(const Line &line) const
     {
-        return QString::fromUtf8(QByteArrayView(text).sliced(line.valueStart, line.valueLength));
+        return fromUtf8(QByteArrayView(text).sliced(line.valueStart, line.valueLength));
     }
     bool isBlankLine(const Line &line) const
     {
@@ -229,13 +237,14 @@ std::unique_ptr<IniFile::Content> IniFile::Content::read(const QString &path)
         content->encoding = mark->encoding;
         text.remove(0, mark->bytes.size());
         if (mark->encoding != Encoding::Utf8Mark) {
-            QStringDecoder decoder(mark->converter, QStringConverter::Flag::Stateless);
+            QStringDecoder decoder(mark->converter,
+                                   QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             text = QString(decoder(text)).toUtf8();
             // The text is kept in UTF-8: the file is written back only if
             // that way leads to the very bytes it holds.
             QStringEncoder encoder(mark->converter);
             if (decoder.hasError()
-                || QByteArray(encoder(QString::fromUtf8(text))) != content->original.mid(mark->bytes.size()))
+                || QByteArray(encoder(fromUtf8(text))) != content->original.mid(mark->bytes.size()))
                 content->writeProblem = QStringLiteral("The file %1 holds text its encoding cannot carry back "
                                                        "unchanged; the program leaves it as it is")
                                             .arg(path);
@@ -327,7 +336,7 @@ QByteArrayView IniFile::Content::foldedName(qsizetype start, qsizetype length) c
     const QByteArrayView name = QByteArrayView(text).sliced(start, length);
     if (isAscii(name))
         return name;
-    foldedNames.push_back(folded(QString::fromUtf8(QByteArrayView(text).sliced(start, length))));
+    foldedNames.push_back(folded(fromUtf8(QByteArrayView(text).sliced(start, length))));
     return foldedNames.back();
 }
 
@@ -435,7 +444,7 @@ QByteArray IniFile::Content::encoded(const QByteArray &text) const
     if (encoding == Encoding::Utf8Mark)
         return mark.bytes.toByteArray() + text;
     QStringEncoder encoder(mark.converter);
-    return mark.bytes.toByteArray() + QByteArray(encoder(QString::fromUtf8(text)));
+    return mark.bytes.toByteArray() + QByteArray(encoder(fromUtf8(text)));
 }
 
 namespace {
