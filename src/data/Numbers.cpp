@@ -16,9 +16,15 @@ QString SqlNumber(double value)
 {
     // Statements are read by the engine, not by a person: the C locale's
     // full stop, never the user's separator (which may be "٫" as well as ",").
-    if (!std::isfinite(value))
+    const QString text = db::formatGeneral(value, QStringLiteral("."));
+    // The largest doubles round, at fifteen digits, past the largest: the
+    // engine would read them as infinite.
+    bool finite = std::isfinite(value);
+    if (finite && std::fabs(value) > 1e308)
+        QLocale::c().toDouble(text, &finite);
+    if (!finite)
         throw db::DataError(FormatMessage(Messages().lNotAFiniteNumber, {db::formatGeneral(value)}));
-    return db::formatGeneral(value, QStringLiteral("."));
+    return text;
 }
 
 QString CommaToPoint(const QString &text)

@@ -10,8 +10,8 @@
 /// thousands separators, no trailing zeros, scientific "1E-6" form only below
 /// 0.00001 or beyond 15 integer digits) with a full stop as decimal separator
 /// and Latin digits, whatever the locale: the form numbers take inside
-/// statement text. Throws db::DataError (lNotAFiniteNumber) for a NaN or an
-/// infinity, which no statement could hold.
+/// statement text. Throws db::DataError (lNotAFiniteNumber) for a NaN, an
+/// infinity or a number so near the largest that its text would read as one.
 QString SqlNumber(double value);
 
 /// A copy of `text` with every "," replaced by ".".
