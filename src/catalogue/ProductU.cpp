@@ -55,8 +55,8 @@ void TfrmProduct::FormCreate()
     ui->actChoose->setIcon(ImageList::icon(ImageList::Apply));
     LocalizeWindow(this, m_data.localization());
 
-    // Whether qProduct was open is noted at creation: the window puts it
-    // back so whatever happens afterwards.
+    // Whether qProduct was open is noted at creation: the window leaves it
+    // in that state, whatever happens in between.
     m_productWasOpen = m_data.qProduct->isActive();
 
     TqubDBGrid *grid = ui->grdProduct;

@@ -324,16 +324,6 @@ private slots:
         QVERIFY(!written.contains("frmProduct_btnNewCataloque"));
     }
 
-    void loadTellsItIsAvailableUponRequest()
-    {
-        startWithProducts();
-        openWindow();
-        QString told;
-        answerNextMessageBox(QMessageBox::Ok, &told);
-        child<QPushButton>("btnLoad")->click();
-        QCOMPARE(told, QStringLiteral("This feature is available upon request"));
-    }
-
 private:
     void start()
     {

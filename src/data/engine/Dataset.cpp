@@ -236,8 +236,9 @@ void Dataset::lookupSourceChanged()
         return;
     // Calculated values are kept with each row, so they are worked out again
     // from the values looked up now.
-    for (int i = 0; i < m_rows->size(); ++i)
-        calculateRow(i);
+    if (onCalcFields)
+        for (int i = 0; i < m_rows->size(); ++i)
+            calculateRow(i);
     if (!controlsDisabled())
         emit valuesChanged();
 }
