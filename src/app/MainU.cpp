@@ -13,10 +13,14 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "Settings.h"
+#include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
+#include "engine/KeyText.h"
 #include "orders/OrdersU.h"
 #include "widgets/BringForward.h"
+#include "widgets/DBNavHintU.h"
 #include "widgets/ErrorGuard.h"
+#include "widgets/HintU.h"
 #include "widgets/ImageList.h"
 #include "widgets/Localize.h"
 
@@ -136,6 +140,7 @@ void TfrmMain::bindCommands()
     bind(ui->FileExit1, &TfrmMain::FileExit1Execute);
     bind(ui->actOrders, &TfrmMain::actOrdersExecute);
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
+    bind(ui->actProduct, &TfrmMain::actProductExecute);
     bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
@@ -291,6 +296,22 @@ void TfrmMain::actSettingsExecute(QAction *)
     TfrmSettings dialog(m_data, this);
     if (dialog.exec() == QDialog::Accepted)
         m_data.readMiscSettings();
+}
+
+void TfrmMain::actProductExecute(QAction *)
+{
+    TfrmProduct window(m_data, this);
+    if (m_data.showHints()) {
+        TfmHint::create(window.hintArea(), Messages().lManyCataloquesHint, HintAlign::Top);
+        TfmDBNavHint::create(window.hintArea(), Messages().fixedProductButtonsHint);
+    }
+    const QString before = db::keyText(m_data.currentCatalogDate());
+    // Without a connection the products cannot be read: the engine's error,
+    // and no window.
+    window.openDatasets();
+    window.exec();
+    if (db::keyText(m_data.currentCatalogDate()) != before)
+        refreshCaption();
 }
 
 void TfrmMain::actCatalogExecute(QAction *)

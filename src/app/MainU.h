@@ -92,6 +92,7 @@ private:
     void FileExit1Execute(QAction *sender);
     void actOrdersExecute(QAction *sender);
     void actSettingsExecute(QAction *sender);
+    void actProductExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
     void CustomizeActionBarsExecute(QAction *sender);
     void actHelpExecute(QAction *sender);

@@ -1,9 +1,11 @@
 #include "QtUserPort.h"
 
 #include "MainU.h"
+#include "DataU.h"
 #include "catalogue/RefU.h"
 #include "organization/EditCustomerU.h"
 #include "engine/DataSource.h"
+#include "widgets/DateU.h"
 #include "widgets/ErrorGuard.h"
 
 #include <QApplication>
@@ -53,4 +55,11 @@ bool QtUserPort::editCustomer(db::DataSource &source, const QString &caption, co
                               bool idFirst)
 {
     return TfrmEditCustomer::edit(source, caption, coordinator, idFirst, messageParent());
+}
+
+std::optional<QDate> QtUserPort::chooseDate(const QDate &preset)
+{
+    if (!m_mainWindow)
+        return std::nullopt;
+    return TfrmDate::choose(m_mainWindow->data().localization(), messageParent(), preset);
 }

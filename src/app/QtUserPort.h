@@ -28,6 +28,9 @@ public:
     /// The customer dialog over the active window.
     bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator,
                       bool idFirst) override;
+    /// The date dialog over the active window, localized like the main
+    /// window; nothing (as if cancelled) while there is no main window.
+    std::optional<QDate> chooseDate(const QDate &preset) override;
 
     /// The main window registers itself when created (and is forgotten when
     /// destroyed).

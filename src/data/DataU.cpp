@@ -26,6 +26,7 @@ TData::TData(const QString &programPath, UserPort &port, QObject *parent)
     createDatasets();
     bindCustomerRules();
     bindOrderRules();
+    bindProductRules();
 
     // Companion files live beside the program; none of them needs to exist.
     m_reportProjectFile = m_programFolder + QStringLiteral("repOrder.rav");

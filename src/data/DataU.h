@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class CatalogueDateBox;
 class EntryPanel;
 class JournalView;
 class OrgTree;
@@ -58,6 +59,8 @@ public:
     /// date-time when no catalogue was in force at connecting.
     QVariant currentCatalogDate() const;
     void setCurrentCatalogDate(const QVariant &date);
+    /// Whether `date` names a catalogue: neither null nor the zero date-time.
+    static bool isCatalogDate(const QVariant &date);
 
     /// The moment "now" for the data rules, as the wall clock reads it (tests
     /// set a fixed one).
@@ -117,6 +120,13 @@ public:
     EntryPanel *EntryPanelOf(const db::Dataset *dataset) const;
     void setEntryPanel(const db::Dataset *dataset, EntryPanel *panel);
 
+    // --- products ------------------------------------------------------------------------
+    /// The catalogue window's date box while the window shows a catalogue
+    /// date that may have no stored product yet (null otherwise): the first
+    /// product stored there lists the date and clears the marker.
+    void setNewCatalogueMarker(CatalogueDateBox *box) { m_newCatalogueMarker = box; }
+    CatalogueDateBox *newCatalogueMarker() const { return m_newCatalogueMarker; }
+
     // --- state of the order rules and the orders journal ---------------------------------
     bool RefusalMode = false;
     double OldTotalSum = 0, OldTotalPoints = 0, NewTotalSum = 0, NewTotalPoints = 0;
@@ -157,6 +167,15 @@ private:
     void qOrderBeforePost(db::Dataset &dataset);
     void qOrderCalcFields(db::Dataset &dataset);
     void qOrderPostError(db::Dataset &dataset, const db::DataError &error, db::PostErrorAction &action);
+    void bindProductRules();
+    void qProductAfterInsert(db::Dataset &dataset);
+    void qProductWhileStoring(db::Dataset &dataset);
+    void qProductAfterPost(db::Dataset &dataset);
+    void qProductBeforeDelete(db::Dataset &dataset);
+    void qProductAfterDelete(db::Dataset &dataset);
+    void qProductPostError(db::Dataset &dataset, const db::DataError &error, db::PostErrorAction &action);
+    void rereadAllProducts();
+    void rereadOrderLines();
     void afterConnect();
     void afterDisconnect();
     void localizeFields();
@@ -173,6 +192,8 @@ private:
     bool m_generateProductId = false;
     OrgTree *m_orgTree = nullptr;
     JournalView *m_journalView = nullptr;
+    CatalogueDateBox *m_newCatalogueMarker = nullptr;
+    bool m_productLinesMoved = false; // a stored product's new identifier went to its lines
     QHash<const db::Dataset *, EntryPanel *> m_entryPanels;
     QHash<const db::Dataset *, std::vector<std::pair<QString, std::function<QString()>>>> m_filterBoxes;
 

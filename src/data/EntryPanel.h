@@ -4,6 +4,7 @@
 // window registers its panel with the data module while it exists.
 
 #include <QString>
+#include <QVariant>
 
 class EntryPanel
 {
@@ -31,4 +32,16 @@ public:
     /// it: the journal reads them again (and recounts its totals). Reports
     /// its own failures: the connection stands whatever happens here.
     virtual void connectionRestored() = 0;
+};
+
+/// The catalogue window's catalogue-date box, as the product rules reach it
+/// when the first product of a new catalogue is stored.
+class CatalogueDateBox
+{
+public:
+    virtual ~CatalogueDateBox() = default;
+    /// Lets the user pick a catalogue date in the box again.
+    virtual void enableDateBox() = 0;
+    /// Shows `date` as the box's value (a date its list may not hold yet).
+    virtual void showCatalogueDate(const QVariant &date) = 0;
 };

@@ -111,6 +111,7 @@ const std::vector<MessageEntry> &addedMessageTable()
         MESSAGE(lDatabaseInUseMes),
         MESSAGE(lNotAFiniteNumber),
         MESSAGE(lFileKeptAsItIs),
+        MESSAGE(lNoCatalogDate),
     };
 #undef MESSAGE
     return table;

@@ -112,6 +112,8 @@ struct TMessages
     QString lNotAFiniteNumber = QStringLiteral("The number %s cannot be stored: it is not a finite number.");
     QString lFileKeptAsItIs = QStringLiteral("The file %s holds text its encoding cannot carry back unchanged. "
                                              "The program leaves it as it is and adds no texts to it.");
+    // The catalogue window's caption after lCatalogDate while no catalogue is current.
+    QString lNoCatalogDate = QStringLiteral("none chosen yet");
 
     // Texts the localization file cannot change.
     QString fixedError = QStringLiteral("Error");

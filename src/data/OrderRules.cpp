@@ -48,8 +48,6 @@ void TData::bindOrderRules()
     qOrder->onPostError = [this](Dataset &d, const db::DataError &e, db::PostErrorAction &a) {
         qOrderPostError(d, e, a);
     };
-    qProduct->afterEdit = [this](Dataset &d) { DataSetAfterEdit(d); };
-    qProduct->afterCancel = [this](Dataset &d) { qOrderAfterPost(d); };
 }
 
 // --- header rules ---------------------------------------------------------------------------

@@ -3,8 +3,10 @@
 // any widget. The application installs a port that opens the real dialogs;
 // tests install a scripted one.
 
+#include <QDate>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace db { class DataSource; }
 
@@ -49,6 +51,9 @@ public:
     /// identifier box comes first and takes the focus.
     virtual bool editCustomer(db::DataSource &source, const QString &caption, const QString &coordinator,
                               bool idFirst) = 0;
+    /// The date dialog, modal, preset to `preset` (today when null); the
+    /// chosen day, or nothing when the user cancelled.
+    virtual std::optional<QDate> chooseDate(const QDate &preset) = 0;
 };
 
 /// A port for programs without windows (tools): messages go to the standard
@@ -65,4 +70,5 @@ public:
         return false;
     }
     bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
+    std::optional<QDate> chooseDate(const QDate &) override { return std::nullopt; }
 };

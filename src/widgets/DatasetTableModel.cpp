@@ -35,6 +35,7 @@ void DatasetTableModel::setDataset(db::Dataset *dataset)
                       << connect(m_dataset, &db::Dataset::currentRowChanged, this,
                                  &DatasetTableModel::datasetCurrentRowChanged)
                       << connect(m_dataset, &db::Dataset::fieldChanged, this, &DatasetTableModel::datasetFieldChanged)
+                      << connect(m_dataset, &db::Dataset::valuesChanged, this, &DatasetTableModel::datasetValuesChanged)
                       << connect(m_dataset, &db::Dataset::stateChanged, this, &DatasetTableModel::stateChanged)
                       << connect(m_dataset, &QObject::destroyed, this, &DatasetTableModel::datasetDestroyed);
     }
@@ -131,6 +132,12 @@ void DatasetTableModel::datasetFieldChanged()
     // Calculated and lookup fields follow any field of the row: repaint it whole.
     if (m_dataset)
         rowChanged(m_dataset->currentIndex());
+}
+
+void DatasetTableModel::datasetValuesChanged()
+{
+    if (m_rows > 0 && !m_fields.empty())
+        emit dataChanged(index(0, 0), index(m_rows - 1, int(m_fields.size()) - 1));
 }
 
 void DatasetTableModel::rowChanged(int row)

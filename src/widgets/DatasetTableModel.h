@@ -53,6 +53,8 @@ private:
     void datasetRowSetChanged();
     void datasetCurrentRowChanged();
     void datasetFieldChanged();
+    /// Looked-up and calculated values of any row may have changed.
+    void datasetValuesChanged();
     void datasetDestroyed();
     bool isCell(const QModelIndex &index) const;
     void rowChanged(int row);

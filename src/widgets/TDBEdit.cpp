@@ -28,7 +28,12 @@ void TDBEdit::setDataSource(db::DataSource *source)
         m_connections << connect(ds, &db::Dataset::rowSetChanged, this, reread)
                       << connect(ds, &db::Dataset::currentRowChanged, this, reread)
                       << connect(ds, &db::Dataset::stateChanged, this, reread)
-                      << connect(ds, &db::Dataset::fieldChanged, this, &TDBEdit::fieldChanged);
+                      << connect(ds, &db::Dataset::fieldChanged, this, &TDBEdit::fieldChanged)
+                      << connect(ds, &db::Dataset::valuesChanged, this, [this] {
+                             // Only a looked-up or calculated value changed.
+                             if (db::Field *mine = field(); mine && mine->kind() != db::FieldKind::Data)
+                                 refresh();
+                         });
     }
     refresh();
 }

@@ -39,6 +39,7 @@ public:
         return true;
     }
     bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
+    std::optional<QDate> chooseDate(const QDate &) override { return std::nullopt; }
 
 private:
     QRandomGenerator &m_random;

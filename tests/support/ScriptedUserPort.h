@@ -21,6 +21,7 @@ public:
         EXPECT_TRUE(m_confirmations.empty()) << m_confirmations.size() << " scripted answers left unused";
         EXPECT_TRUE(m_choosers.empty()) << m_choosers.size() << " scripted choosers left unused";
         EXPECT_TRUE(m_customerDialogs.empty()) << m_customerDialogs.size() << " scripted dialogs left unused";
+        EXPECT_TRUE(m_dates.empty()) << m_dates.size() << " scripted dates left unused";
     }
 
     /// The next confirmation is answered `answer`.
@@ -29,6 +30,8 @@ public:
     void expectChooser(DialogScript script) { m_choosers.push_back(std::move(script)); }
     /// The next customer dialog runs `script`.
     void expectCustomerDialog(DialogScript script) { m_customerDialogs.push_back(std::move(script)); }
+    /// The next date dialog gives `day` (nothing: cancelled).
+    void expectDate(std::optional<QDate> day) { m_dates.push_back(day); }
 
     void showError(const QString &text) override { errors << text; }
     void showInformation(const QString &text) override { information << text; }
@@ -60,7 +63,20 @@ public:
         return play(m_customerDialogs, source, "customer dialog");
     }
 
+    std::optional<QDate> chooseDate(const QDate &preset) override
+    {
+        datePresets << preset;
+        if (m_dates.empty()) {
+            ADD_FAILURE() << "Unexpected date dialog";
+            return std::nullopt;
+        }
+        const std::optional<QDate> day = m_dates.front();
+        m_dates.pop_front();
+        return day;
+    }
+
     QStringList errors, information, confirmations, chooserCaptions, dialogCaptions, coordinators;
+    QList<QDate> datePresets;
     int captionRefreshes = 0;
 
 private:
@@ -77,4 +93,5 @@ private:
 
     std::deque<bool> m_confirmations;
     std::deque<DialogScript> m_choosers, m_customerDialogs;
+    std::deque<std::optional<QDate>> m_dates;
 };

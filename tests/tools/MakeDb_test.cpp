@@ -262,6 +262,22 @@ TEST(MakeDbGenerate, MakesADeepSkewedTreeAndConsistentOrders)
     EXPECT_EQ(QStringLiteral("2026-04-30 00:00:00.000"), scalar(c, QStringLiteral("select max(ordersdate) from orders")));
 }
 
+TEST(MakeDbGenerate, ProductsPerCatalogue_EveryCatalogueHoldsExactlyThatMany)
+{
+    testing_support::ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("DB2.mdb"));
+    makedb::GenerateOptions options = smallOptions(3);
+    options.productsPerCatalogue = 2500; // beyond what two decimal digits number
+    options.catalogues = 2;
+    makedb::generate(path, options);
+    db::Connection c;
+    c.openFile(path);
+    expectConsistent(c);
+    EXPECT_EQ(2500, count(c, QStringLiteral("select min(n) from (select count(*) n from product group by dateprice)")));
+    EXPECT_EQ(2500, count(c, QStringLiteral("select max(n) from (select count(*) n from product group by dateprice)")));
+    EXPECT_EQ(0, count(c, QStringLiteral("select count(*) from product where id not glob '[A-Z0-9][A-Z0-9][A-Z0-9]-[A-Z0-9][A-Z0-9]'")));
+}
+
 TEST(MakeDbGenerate, EvenASmallTreeReachesTenLevels)
 {
     testing_support::ProgramFolder folder;
@@ -359,6 +375,8 @@ TEST(MakeDbCommandLine, WrongArgumentsFailWithoutLeavingAFile)
         {QStringLiteral("--generate"), customers, QStringLiteral("1000000"), path}, // ids have six digits at most
         {QStringLiteral("--generate"), QStringLiteral("--until"), QStringLiteral("2026-02-30"), path},
         {QStringLiteral("--generate"), QStringLiteral("--seed")},
+        {QStringLiteral("--generate"), QStringLiteral("--products"), QStringLiteral("0"), path},
+        {QStringLiteral("--generate"), QStringLiteral("--products"), QStringLiteral("20000"), path},
     };
     for (const QStringList &args : wrong) {
         QString outText, errText;

@@ -53,5 +53,7 @@ int startProgramOnce(const QString &folder);
 const std::vector<Measurement> &measurements();
 /// The measurements on one chain of sponsors, the deepest department there is.
 const std::vector<Measurement> &chainMeasurements();
+/// The measurements on large catalogues (the catalogue window and products).
+const std::vector<Measurement> &catalogueMeasurements();
 
 } // namespace bench

@@ -94,6 +94,26 @@ bench::Database chain(const QString &folder, int generations, QTextStream &out)
     return db;
 }
 
+/// Ten catalogues of 5,000 products each, made on first use. Throws db::DataError.
+bench::Database catalogues(const QString &folder, QTextStream &out)
+{
+    constexpr int kCatalogues = 10, kProducts = 5000, kCustomers = 2000;
+    bench::Database db{QDir(folder).filePath(QStringLiteral("catalogues-%1x%2.mdb").arg(kCatalogues).arg(kProducts)),
+                       kCustomers, QString()};
+    if (QFileInfo::exists(db.path)) {
+        out << "database " << db.path << " (reused)\n";
+        return db;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    makedb(folder, {QStringLiteral("--generate"), QStringLiteral("--customers"), QString::number(kCustomers),
+                    QStringLiteral("--orders"), QString::number(kCustomers * 10), QStringLiteral("--catalogues"),
+                    QString::number(kCatalogues), QStringLiteral("--products"), QString::number(kProducts),
+                    QStringLiteral("--seed"), QStringLiteral("1"), db.path});
+    out << "database " << db.path << " (made in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s)\n";
+    return db;
+}
+
 bool runAll(const std::vector<bench::Measurement> &list, const bench::Database &db, int repeat, QTextStream &out)
 {
     bool allMet = true;
@@ -175,6 +195,9 @@ int main(int argc, char *argv[])
         out << "== chain of " << generations << " generations\n";
         out.flush();
         allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, out) && allMet;
+        out << "== catalogues\n";
+        out.flush();
+        allMet = runAll(bench::catalogueMeasurements(), catalogues(folder, out), repeat, out) && allMet;
     } catch (const db::DataError &error) {
         out.flush();
         err << "bench: " << error.text() << "\n";

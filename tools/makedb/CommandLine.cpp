@@ -17,9 +17,11 @@ const char *const kUsage =
     "         creates an empty database file\n"
     "       makedb --demo PATH\n"
     "         creates a small demo database (30 customers, two catalogues, orders of the last two months)\n"
-    "       makedb --generate [--customers N] [--orders M] [--catalogues K] [--seed S] [--until YYYY-MM-DD] PATH\n"
+    "       makedb --generate [--customers N] [--orders M] [--catalogues K] [--products P] [--seed S]\n"
+    "                         [--until YYYY-MM-DD] PATH\n"
     "         creates a large database for benchmarks, the same for the same options\n"
-    "         (defaults: 100000 customers, 1000000 orders, 12 monthly catalogues, seed 1, until 2026-06-30)\n"
+    "         (defaults: 100000 customers, 1000000 orders, 12 monthly catalogues of about 350 products,\n"
+    "         seed 1, until 2026-06-30; with --products every catalogue holds exactly P products)\n"
     "An existing file is never overwritten.\n";
 
 enum class Mode { Empty, Demo, Generate };
@@ -52,8 +54,8 @@ std::optional<Arguments> parse(const QStringList &arguments, QTextStream &err)
             result.mode = arg == u"--demo" ? Mode::Demo : Mode::Generate;
             continue;
         }
-        if (arg == u"--customers" || arg == u"--orders" || arg == u"--catalogues" || arg == u"--seed" ||
-            arg == u"--until") {
+        if (arg == u"--customers" || arg == u"--orders" || arg == u"--catalogues" || arg == u"--products" ||
+            arg == u"--seed" || arg == u"--until") {
             if (i + 1 >= arguments.size())
                 return fail(QStringLiteral("%1 needs a value").arg(arg));
             const QString value = arguments[++i];
@@ -64,6 +66,10 @@ std::optional<Arguments> parse(const QStringList &arguments, QTextStream &err)
                 result.options.orders = value.toLongLong(&ok);
             else if (arg == u"--catalogues")
                 result.options.catalogues = value.toInt(&ok);
+            else if (arg == u"--products") {
+                result.options.productsPerCatalogue = value.toInt(&ok);
+                ok = ok && result.options.productsPerCatalogue > 0;
+            }
             else if (arg == u"--seed")
                 result.options.seed = value.toULongLong(&ok);
             else {
@@ -84,7 +90,7 @@ std::optional<Arguments> parse(const QStringList &arguments, QTextStream &err)
     if (result.path.isEmpty())
         return fail(QStringLiteral("give the PATH of the database file to create"));
     if (sawGenerateOption && result.mode != Mode::Generate)
-        return fail(QStringLiteral("--customers, --orders, --catalogues, --seed and --until go with --generate"));
+        return fail(QStringLiteral("--customers, --orders, --catalogues, --products, --seed and --until go with --generate"));
     return result;
 }
 

@@ -70,13 +70,14 @@ Tree makeTree(Random &random, int customers)
 
 // Monthly catalogues of the same product range: most products in each, prices
 // creeping up by about half a percent a month, points rounded to half points.
-std::vector<Catalogue> makeCatalogues(Random &random, const ProductRange &range, const QDate &firstDate, int count)
+std::vector<Catalogue> makeCatalogues(Random &random, const ProductRange &range, const QDate &firstDate, int count,
+                                      bool wholeRange)
 {
     std::vector<Catalogue> catalogues;
     for (int k = 0; k < count; ++k) {
         Catalogue catalogue{firstDate.addMonths(k), {}};
         for (std::size_t p = 0; p < range.ids.size(); ++p) {
-            if (!random.chance(88, 100))
+            if (!wholeRange && !random.chance(88, 100))
                 continue;
             const Units rawPrice = range.basePrices[p] * (1000 + 5 * k + random.between(-10, 20)) / 1000;
             const Units price = (rawPrice + 50) / 100 * 100; // whole cents
@@ -106,6 +107,8 @@ Summary generate(const QString &path, const GenerateOptions &options)
     check(options.catalogues >= 1 && options.catalogues <= kMaxCatalogues,
           QStringLiteral("The number of catalogues must be from 1 to %1").arg(kMaxCatalogues));
     check(options.until.isValid(), QStringLiteral("The last order date is not a valid date"));
+    check(options.productsPerCatalogue >= 0 && options.productsPerCatalogue <= maxProductRange(),
+          QStringLiteral("The number of products per catalogue must be from 1 to %1").arg(maxProductRange()));
 
     return fillNewFile(path, [&](db::Connection &connection) {
         BulkWriter writer(connection);
@@ -113,10 +116,12 @@ Summary generate(const QString &path, const GenerateOptions &options)
 
         const Tree tree = makeTree(random, options.customers);
 
-        const ProductRange range = randomProductRange(random, kProductRange);
+        const bool wholeRange = options.productsPerCatalogue > 0;
+        const ProductRange range = randomProductRange(random, wholeRange ? options.productsPerCatalogue : kProductRange);
         const QDate firstCatalogue =
             QDate(options.until.year(), options.until.month(), 1).addMonths(-(options.catalogues - 1));
-        const std::vector<Catalogue> catalogues = makeCatalogues(random, range, firstCatalogue, options.catalogues);
+        const std::vector<Catalogue> catalogues =
+            makeCatalogues(random, range, firstCatalogue, options.catalogues, wholeRange);
         writeCatalogues(writer, range.ids, range.names, catalogues);
 
         std::vector<QString> customerIds(std::size_t(options.customers));

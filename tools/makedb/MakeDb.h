@@ -28,6 +28,9 @@ struct GenerateOptions
     int customers = 100000;  ///< at most 999999: customer ids are up to six digits
     qint64 orders = 1000000;
     int catalogues = 12;     ///< monthly, the last one on the 1st of the month of `until`
+    /// Products in every catalogue, each catalogue holding the whole range;
+    /// 0 for a range of 400 of which each catalogue holds most.
+    int productsPerCatalogue = 0;
     std::uint64_t seed = 1;
     /// Last day with orders. Fixed rather than today so that one seed always
     /// gives the same file.

@@ -99,14 +99,24 @@ Person randomPerson(Random &random, int cyrillicPercent)
     return {surname + u' ' + first, first};
 }
 
+int maxProductRange()
+{
+    return int(categories().size()) * 36 * 36;
+}
+
 ProductRange randomProductRange(Random &random, int count)
 {
     const auto &all = categories();
+    // Up to 99 per category the numbers are decimal ("SKN-07"); a larger
+    // range counts in letters and digits ("SKN-A7"), as the mask allows.
+    const bool wide = count > int(all.size()) * 99;
+    const int perCategory = wide ? 36 * 36 : 99;
     ProductRange range;
     for (std::size_t c = 0; c < all.size(); ++c) {
         const Category &category = all[c];
         // Spread the count over the categories; the first ones take the remainder.
-        const int share = std::min<int>(99, count / int(all.size()) + (int(c) < count % int(all.size()) ? 1 : 0));
+        const int share =
+            std::min<int>(perCategory, count / int(all.size()) + (int(c) < count % int(all.size()) ? 1 : 0));
         std::set<std::pair<int, int>> used; // (series, kind) already named
         for (int number = 1; number <= share; ++number) {
             int series, kind;
@@ -117,7 +127,9 @@ ProductRange randomProductRange(Random &random, int count)
             } while (used.count({series, kind}) && int(used.size()) < combinations);
             used.insert({series, kind});
             const char *size = category.sizes[random.below(3)];
-            range.ids.push_back(QStringLiteral("%1-%2").arg(QLatin1String(category.code)).arg(number, 2, 10, QLatin1Char('0')));
+            range.ids.push_back(QStringLiteral("%1-%2").arg(QLatin1String(category.code))
+                                    .arg(wide ? number - 1 : number, 2, wide ? 36 : 10, QLatin1Char('0'))
+                                    .toUpper());
             range.names.push_back(QStringLiteral("%1 %2, %3")
                                       .arg(QString::fromUtf8(kSeries[series]), QString::fromUtf8(category.kinds[kind]),
                                            QString::fromUtf8(size)));

@@ -27,7 +27,10 @@ struct ProductRange
 };
 
 /// About `count` distinct products over cosmetics and health categories
-/// (at most 99 per category).
+/// (exactly `count` up to maxProductRange()).
 ProductRange randomProductRange(Random &random, int count);
+
+/// The most distinct product identifiers randomProductRange() makes.
+int maxProductRange();
 
 } // namespace makedb

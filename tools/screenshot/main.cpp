@@ -14,6 +14,7 @@
 #include "app/SettingsU.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
+#include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
 #include "Messages.h"
 #include "widgets/DateU.h"
@@ -68,8 +69,9 @@ bool saveDialog(QDialog *dialog, const QDir &out, const QString &name)
 }
 
 // Runs `open`, which shows a modal dialog the way the program does, renders
-// that dialog and closes it again.
-bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name)
+// that dialog (after `prepare`, when given) and closes it again.
+bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name,
+                   const std::function<void(QWidget *)> &prepare = {})
 {
     bool saved = false, seen = false;
     QTimer poll;
@@ -80,6 +82,8 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
             return;
         poll.stop();
         seen = true;
+        if (prepare)
+            prepare(modal);
         saved = save(modal, out, name);
         if (auto *dialog = qobject_cast<QDialog *>(modal))
             dialog->reject();
@@ -271,6 +275,21 @@ int main(int argc, char *argv[])
         ok = saveNextModal([&data] { data.qCustomer->append(); }, out, QStringLiteral("customer-dialog-new.png"))
             && ok;
         data.qCustomer->close();
+    }
+    if (QAction *catalogue = mainWindow.command(QStringLiteral("actProduct"))) {
+        // With the hints of the settings above; then a product being changed
+        // in the entry panel (dropped again when the window closes).
+        const auto open = [&] { mainWindow.runCommand(catalogue); };
+        ok = saveNextModal(open, out, QStringLiteral("catalogue.png")) && ok;
+        ok = saveNextModal(open, out, QStringLiteral("catalogue-entry.png"),
+                           [&data](QWidget *) {
+                               data.qProduct->next();
+                               data.qProduct->edit();
+                           })
+            && ok;
+        ok = saveNextModal([&] { TfrmProduct::choose(data, &mainWindow, [] {}); }, out,
+                           QStringLiteral("catalogue-choose.png"))
+            && ok;
     }
     if (QAction *help = mainWindow.command(QStringLiteral("actHelp"))) {
         mainWindow.runCommand(help);

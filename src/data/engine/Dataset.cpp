@@ -43,6 +43,10 @@ Dataset::~Dataset()
         unlink(m_link->master()->m_details, this);
     for (Dataset *detail : m_details)
         detail->m_link.reset();
+    for (Dataset *source : m_lookupSources)
+        unlink(source->m_lookupUsers, this);
+    for (Dataset *user : m_lookupUsers)
+        unlink(user->m_lookupSources, this);
     if (m_connection)
         m_connection->detach(this);
 }
@@ -62,6 +66,11 @@ Field *Dataset::addLookupField(const QString &name, FieldType type, int size, Da
 {
     Field *field = m_fields.add(name, type, FieldKind::Lookup, size);
     field->setLookup(source, keyFields, lookupKeyFields, resultField);
+    if (source && source != this
+        && std::find(m_lookupSources.begin(), m_lookupSources.end(), source) == m_lookupSources.end()) {
+        m_lookupSources.push_back(source);
+        source->m_lookupUsers.push_back(this);
+    }
     return field;
 }
 
@@ -130,6 +139,7 @@ void Dataset::open()
     refreshVisible(KeepCurrent::No);
     notifyState();
     notifyRowSet();
+    notifyLookupUsers();
     run(afterOpen, *this);
     notifyDetails(MasterRefresh::Always);
 }
@@ -147,6 +157,7 @@ void Dataset::close()
     m_state = DatasetState::Inactive;
     notifyState();
     notifyRowSet();
+    notifyLookupUsers();
     run(afterClose, *this);
     notifyDetails(MasterRefresh::Always);
 }
@@ -158,6 +169,7 @@ void Dataset::requery()
     loadRows();
     refreshVisible(KeepCurrent::No);
     notifyRowSet();
+    notifyLookupUsers();
     notifyDetails(MasterRefresh::Always);
 }
 
@@ -202,6 +214,33 @@ QVariant Dataset::activeValue(int bufferIndex) const
     if (row < 0 || bufferIndex < 0)
         return QVariant();
     return m_rows->row(row)[size_t(bufferIndex)];
+}
+
+QVariant Dataset::storedValue(int bufferIndex) const
+{
+    if (m_state == DatasetState::Edit && bufferIndex >= 0 && size_t(bufferIndex) < m_savedRow.size())
+        return m_savedRow[size_t(bufferIndex)];
+    return activeValue(bufferIndex);
+}
+
+void Dataset::notifyLookupUsers()
+{
+    invalidateIndexes();
+    for (Dataset *user : std::vector<Dataset *>(m_lookupUsers))
+        user->lookupSourceChanged();
+}
+
+void Dataset::lookupSourceChanged()
+{
+    if (!isActive())
+        return;
+    // Calculated values are kept with each row, so they are worked out again
+    // from the values looked up now.
+    if (onCalcFields)
+        for (int i = 0; i < m_rows->size(); ++i)
+            calculateRow(i);
+    if (!controlsDisabled())
+        emit valuesChanged();
 }
 
 QVariant Dataset::valueAt(int index, const Field *field)
@@ -466,6 +505,7 @@ void Dataset::post()
     calculateRow(row);
     notifyState();
     notifyCurrent();
+    notifyLookupUsers();
     run(afterPost, *this);
     notifyDetails(MasterRefresh::IfKeyChanged);
 }
@@ -523,6 +563,7 @@ void Dataset::remove()
     m_rows->erase(row);
     invalidateIndexes();
     notifyRowSet();
+    notifyLookupUsers();
     run(afterDelete, *this);
     notifyDetails(MasterRefresh::IfKeyChanged);
 }
@@ -589,6 +630,7 @@ void Dataset::masterChanged(MasterRefresh refresh)
     refreshVisible(KeepCurrent::No);
     notifyState();
     notifyRowSet();
+    notifyLookupUsers();
     notifyDetails(MasterRefresh::Always);
 }
 

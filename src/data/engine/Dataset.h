@@ -219,6 +219,9 @@ signals:
     void currentRowChanged();
     void fieldChanged(db::Field *field);
     void stateChanged();
+    /// The rows of a dataset this one looks values up in changed: the
+    /// looked-up and calculated values of any row may differ now.
+    void valuesChanged();
 
 private:
     friend class Field; // reads and writes values in the active row
@@ -229,6 +232,10 @@ private:
     enum class MasterRefresh { IfKeyChanged, Always };
 
     QVariant activeValue(int bufferIndex) const;
+    QVariant storedValue(int bufferIndex) const;
+    /// The rows changed: datasets looking values up here follow.
+    void notifyLookupUsers();
+    void lookupSourceChanged();
     void setFieldValue(Field *field, const QVariant &value);
 
     void requireActive() const;
@@ -280,6 +287,8 @@ private:
 
     std::unique_ptr<MasterLink> m_link; // to this dataset's master, when it is a detail
     std::vector<Dataset *> m_details;
+    std::vector<Dataset *> m_lookupSources; // datasets this one's lookup fields read
+    std::vector<Dataset *> m_lookupUsers;   // datasets whose lookup fields read this one
     bool m_checkingDetails = false;
 
     DatasetState m_state = DatasetState::Inactive;

@@ -56,6 +56,13 @@ QVariant Field::value() const
     return m_dataset->activeValue(m_bufferIndex);
 }
 
+QVariant Field::oldValue() const
+{
+    if (m_kind != FieldKind::Data)
+        return value();
+    return m_dataset->storedValue(m_bufferIndex);
+}
+
 void Field::setValue(const QVariant &value)
 {
     m_dataset->setFieldValue(this, convert(value));

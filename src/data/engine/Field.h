@@ -56,6 +56,9 @@ public:
     /// The value in the dataset's active row (the current row, or the row
     /// being calculated or filtered). Null is an invalid QVariant.
     QVariant value() const;
+    /// The value as it was read from the database while the current row is
+    /// being edited (a stored field); value() otherwise.
+    QVariant oldValue() const;
     /// Sets the value in the current row. Needs Edit or Insert (calculated
     /// fields: only inside the calc-fields handler). Throws DataError.
     void setValue(const QVariant &value);

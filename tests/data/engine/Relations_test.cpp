@@ -119,6 +119,29 @@ TEST_F(RelationsTest, Lookup_FollowsAKeyEditedInItsSourceAndCancelled)
     EXPECT_EQ(lines->valueAt(0, lines->field("ProductName")).toString(), "Cream");
 }
 
+TEST_F(RelationsTest, SourceReadAgain_RecalculatesTheUsersCalculatedFields)
+{
+    lines->addCalcField("Total", FieldType::Float);
+    lines->onCalcFields = [](Dataset &d) {
+        d.field("Total")->setValue(d.field("Price")->asFloat() * d.field("amount")->asFloat());
+    };
+    products->open();
+    orders->open();
+    lines->open();
+    ASSERT_DOUBLE_EQ(lines->valueAt(0, lines->field("Total")).toDouble(), 20.0);
+    int told = 0;
+    QObject::connect(lines.get(), &Dataset::valuesChanged, [&told] { ++told; });
+
+    exec("update product set price = 11 where id = 'AAA-01' and dateprice = '2007-03-01 00:00:00.000'");
+    products->requery();
+    EXPECT_DOUBLE_EQ(lines->valueAt(0, lines->field("Total")).toDouble(), 22.0);
+    EXPECT_EQ(told, 1);
+    // A closed source values every line at nothing.
+    products->close();
+    EXPECT_DOUBLE_EQ(lines->valueAt(0, lines->field("Total")).toDouble(), 0.0);
+    EXPECT_EQ(told, 2);
+}
+
 TEST_F(RelationsTest, Detail_FollowsMasterRowAndNewHeader)
 {
     orders->open();
