@@ -256,6 +256,8 @@ QVariant Field::read(const Statement &statement, int column) const
             return QVariant(statement.text(column));
         return fromStorage(statement.value(column));
     }
+    Q_UNREACHABLE();
+    return QVariant();
 }
 
 } // namespace db
