@@ -111,6 +111,10 @@ const std::vector<MessageEntry> &addedMessageTable()
         MESSAGE(lDatabaseInUseMes),
         MESSAGE(lNotAFiniteNumber),
         MESSAGE(lFileKeptAsItIs),
+        MESSAGE(lPageNumberMes),
+        MESSAGE(lReportFileErrorMes),
+        MESSAGE(lCellTooLongMes),
+        MESSAGE(lSheetTooLargeMes),
     };
 #undef MESSAGE
     return table;

@@ -112,6 +112,14 @@ struct TMessages
     QString lNotAFiniteNumber = QStringLiteral("The number %s cannot be stored: it is not a finite number.");
     QString lFileKeptAsItIs = QStringLiteral("The file %s holds text its encoding cannot carry back unchanged. "
                                              "The program leaves it as it is and adds no texts to it.");
+    // Printed reports and workbooks:
+    QString lPageNumberMes = QStringLiteral("Page %d of %d");
+    QString lReportFileErrorMes = QStringLiteral("The report could not be saved as %s: %s. Nothing was saved "
+                                                 "under that name.");
+    QString lCellTooLongMes = QStringLiteral("The text in row %d, column %d has %d characters, more than the "
+                                             "32767 a worksheet cell holds. Nothing was cut: the export stops there.");
+    QString lSheetTooLargeMes = QStringLiteral("The list has %d rows and %d columns, more than a worksheet holds "
+                                               "(%d rows, %d columns). Narrow the list and export again.");
 
     // Texts the localization file cannot change.
     QString fixedError = QStringLiteral("Error");
