@@ -15,6 +15,8 @@
 #include "Settings.h"
 #include "catalogue/RefU.h"
 #include "orders/OrdersU.h"
+#include "reports/RepProduct.h"
+#include "reports/Reports.h"
 #include "widgets/BringForward.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/ImageList.h"
@@ -137,6 +139,8 @@ void TfrmMain::bindCommands()
     bind(ui->actOrders, &TfrmMain::actOrdersExecute);
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
     bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
+    bind(ui->actRepProduct, &TfrmMain::actRepProductExecute);
+    bind(ui->actPrint, &TfrmMain::actPrintExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
@@ -306,6 +310,26 @@ void TfrmMain::actCatalogExecute(QAction *)
     });
     if (chosen)
         refreshCaption();
+}
+
+void TfrmMain::actRepProductExecute(QAction *)
+{
+    TfrmRepProduct report(m_data, this);
+    report.exec();
+}
+
+void TfrmMain::actPrintExecute(QAction *)
+{
+    // The journal's headers as it filters them, under its period.
+    TfrmOrders *journal = nullptr;
+    for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList())
+        if (auto *orders = qobject_cast<TfrmOrders *>(subWindow->widget()))
+            journal = orders;
+    if (!journal)
+        return;
+    m_data.ReportCaption = FormatMessage(Messages().lPeriodCaption,
+                                         {FormatShortDate(journal->beginDate()), FormatShortDate(journal->endDate())});
+    RunReport(m_data, QStringLiteral("repOrders"), this);
 }
 
 void TfrmMain::CustomizeActionBarsExecute(QAction *)

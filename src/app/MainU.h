@@ -93,6 +93,8 @@ private:
     void actOrdersExecute(QAction *sender);
     void actSettingsExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
+    void actRepProductExecute(QAction *sender);
+    void actPrintExecute(QAction *sender);
     void CustomizeActionBarsExecute(QAction *sender);
     void actHelpExecute(QAction *sender);
     void actSupportExecute(QAction *sender);
