@@ -44,8 +44,9 @@ public:
     int columnIndex(const QString &column) const;
     /// Starts one reading: the number of rows it delivers.
     virtual int open() = 0;
-    /// The value of `column` in `row` (both from 0), typed as the column
-    /// says; null for no value or a position out of range.
+    /// The value of `column` in `row` (both from 0) in the reading open()
+    /// started, typed as the column says; null for no value or a position
+    /// out of range.
     virtual QVariant value(int row, int column) = 0;
     /// The row the source stands on; -1 when it has none.
     virtual int currentRow() const = 0;

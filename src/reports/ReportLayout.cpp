@@ -63,6 +63,13 @@ ReportLayout::ReportLayout(const ReportProject &project, const ReportDef &report
         column.total = report.totals.contains(def.field, Qt::CaseInsensitive);
         m_columns.push_back(column);
     }
+    // Every source the texts read starts a reading of its own, so that they
+    // show the data as it is now.
+    for (const auto *texts : {&report.headings, &report.header})
+        for (const ReportText &text : *texts)
+            for (const Placeholder &p : text.placeholders)
+                if (p.kind != Placeholder::Kind::PrintDate && p.source.compare(report.rows, Qt::CaseInsensitive) != 0)
+                    data.rowSource(p.source)->open();
     for (const ReportText &text : report.headings)
         if (const QString line = resolve(text); !line.isEmpty())
             m_headings << line;
@@ -213,7 +220,7 @@ int ReportLayout::paginate(QPaintDevice &device)
         small(m_small, &device);
     m_line = body.lineSpacing();
     m_pad = m_line * kRowPadding;
-    m_cellPad = body.averageCharWidth() * 0.5;
+    m_cellPad = body.averageCharWidth();
     m_indentStep = body.averageCharWidth() * 2;
     m_width = device.width();
     m_height = device.height();
@@ -345,13 +352,11 @@ void ReportLayout::paintPage(QPainter &painter, int index)
         painter.setFont(m_bold);
         for (size_t i = 0; i < m_columns.size(); ++i) {
             const Column &c = m_columns[i];
-            QString text;
+            const QRectF cell(c.x + m_cellPad, y + m_pad, c.width - 2 * m_cellPad, bold.lineSpacing());
             if (c.total)
-                text = cellText(c.sum, c);
+                painter.drawText(cell, alignment(c), cellText(c.sum, c));
             else if (i == 0)
-                text = m_report.totalsTitle;
-            painter.drawText(QRectF(c.x + m_cellPad, y + m_pad, c.width - 2 * m_cellPad, bold.lineSpacing()),
-                             alignment(c), text);
+                painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop, m_report.totalsTitle);
         }
     }
 

@@ -16,7 +16,9 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <csignal>
 #include <optional>
+#include <sys/resource.h>
 
 using app_test::TestProgram;
 using testing_support::pdfPageCount;
@@ -111,6 +113,11 @@ private slots:
         // 1 + … + 120 with order 2 counted as -2, and half of it in points.
         QVERIFY(text.contains(QRegularExpression("Total\\s+7,256\\.00\\s+3,628\\.00")));
         QCOMPARE(orders->currentIndex(), 57);
+
+        // The next print shows the caption set for it.
+        data().ReportCaption = QStringLiteral("Date From 01/03/2026 To 08/03/2026");
+        RenderReport(data(), "repOrders", pdf);
+        QVERIFY(pdfText(pdf).contains(data().ReportCaption));
     }
 
     // The order at hand with its lines, read while its header is edited:
@@ -255,18 +262,44 @@ private slots:
         QVERIFY(!QFile::exists(folder("orders.pdf")));
     }
 
-    // A file that cannot be made is told by its name; nothing is left behind.
-    void unwritableFile_toldByNameAndNothingLeft()
+    void unwritableFile_data()
     {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("no such folder") << false;
+        QTest::newRow("disk full") << true;
+    }
+
+    // A file that cannot be made or finished is told by its name; nothing is
+    // left behind, under its name or another.
+    void unwritableFile()
+    {
+        QFETCH(bool, diskFull);
+        data().qOrders->open();
         testing_support::writeFileBytes(folder("notes.txt"), "a file, not a folder");
         const QStringList before = QDir(folder(".")).entryList(QDir::Files | QDir::Hidden);
-        const QString target = folder("notes.txt/orders.pdf");
+        const QString target = diskFull ? folder("orders.pdf") : folder("notes.txt/orders.pdf");
+        // The disk fills up as the file grows: nothing beyond 4 KiB.
+        struct sigaction ignore = {}, savedSignal = {};
+        ignore.sa_handler = SIG_IGN;
+        rlimit limit = {}, savedLimit = {};
+        ::getrlimit(RLIMIT_FSIZE, &savedLimit);
+        if (diskFull) {
+            ::sigaction(SIGXFSZ, &ignore, &savedSignal);
+            limit.rlim_cur = 4096;
+            limit.rlim_max = savedLimit.rlim_max;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        }
+        QString told;
         try {
             RenderReport(data(), "repOrders", target);
-            QFAIL("the report was written");
         } catch (const db::DataError &error) {
-            QVERIFY2(error.text().contains(target), qPrintable(error.text()));
+            told = error.text();
         }
+        if (diskFull) {
+            ::setrlimit(RLIMIT_FSIZE, &savedLimit);
+            ::sigaction(SIGXFSZ, &savedSignal, nullptr);
+        }
+        QVERIFY2(told.contains(target), qPrintable(told));
         QCOMPARE(QDir(folder(".")).entryList(QDir::Files | QDir::Hidden), before);
     }
 
