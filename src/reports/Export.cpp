@@ -126,6 +126,13 @@ struct XlsxSink::Workbook
     lxw_format *date = nullptr;
     lxw_format *dateTime = nullptr;
     bool closed = false;
+
+    ~Workbook()
+    {
+        // A workbook never shown (or never finished) is dropped with its part file.
+        if (book && !closed)
+            lxw_workbook_free(book);
+    }
 };
 
 XlsxSink::XlsxSink(const QString &target, Opener opener) : m_book(std::make_unique<Workbook>())
@@ -155,12 +162,7 @@ XlsxSink::XlsxSink(const QString &target, Opener opener) : m_book(std::make_uniq
     format_set_num_format_index(w.dateTime, kDateTimeFormat);
 }
 
-XlsxSink::~XlsxSink()
-{
-    // A workbook never shown is dropped with its part file.
-    if (m_book && m_book->book && !m_book->closed)
-        lxw_workbook_free(m_book->book);
-}
+XlsxSink::~XlsxSink() = default;
 
 void XlsxSink::setCell(int row, int column, const QVariant &value)
 {
