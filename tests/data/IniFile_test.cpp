@@ -358,7 +358,7 @@ TEST(IniFile, TextItsEncodingCannotCarryBack_FileLeftUntouchedWithTheReason)
     ProgramFolder folder;
     const QString path = folder.file(QStringLiteral("loc"));
     // UTF-16 with a lone surrogate: it would not come back as it was.
-    const QByteArray content("\xFF\xFE[\x00S\x00]\x00\r\x00\n\x00k\x00=\x00\x00\xD8\r\x00\n\x00", 24);
+    const QByteArray content("\xFF\xFE[\x00S\x00]\x00\r\x00\n\x00k\x00=\x00\x00\xD8\r\x00\n\x00", 22);
     testing_support::writeFileBytes(path, content);
     IniFile ini(path);
     EXPECT_TRUE(ini.hasKey(QStringLiteral("S"), QStringLiteral("k")));
