@@ -7,7 +7,7 @@ SANITIZE   ?= OFF
 JOBS       ?= $(shell nproc)
 
 PACKAGES = g++ cmake ninja-build qt6-base-dev libsqlite3-dev sqlite3 libxlsxwriter-dev \
-           libgtest-dev libgmock-dev xvfb xauth
+           libgtest-dev libgmock-dev xvfb xauth libminizip-dev poppler-utils fonts-dejavu-core
 
 FUZZ_SECONDS ?= 180
 

@@ -17,6 +17,8 @@
 #include "catalogue/RefU.h"
 #include "engine/KeyText.h"
 #include "orders/OrdersU.h"
+#include "reports/RepProduct.h"
+#include "reports/Reports.h"
 #include "widgets/BringForward.h"
 #include "widgets/DBNavHintU.h"
 #include "widgets/ErrorGuard.h"
@@ -142,6 +144,8 @@ void TfrmMain::bindCommands()
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
     bind(ui->actProduct, &TfrmMain::actProductExecute);
     bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
+    bind(ui->actRepProduct, &TfrmMain::actRepProductExecute);
+    bind(ui->actPrint, &TfrmMain::actPrintExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
@@ -327,6 +331,26 @@ void TfrmMain::actCatalogExecute(QAction *)
     });
     if (chosen)
         refreshCaption();
+}
+
+void TfrmMain::actRepProductExecute(QAction *)
+{
+    TfrmRepProduct report(m_data, this);
+    report.exec();
+}
+
+void TfrmMain::actPrintExecute(QAction *)
+{
+    // The journal's headers as it filters them, under its period.
+    TfrmOrders *journal = nullptr;
+    for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList())
+        if (auto *orders = qobject_cast<TfrmOrders *>(subWindow->widget()))
+            journal = orders;
+    if (!journal)
+        return;
+    m_data.ReportCaption = FormatMessage(Messages().lPeriodCaption,
+                                         {FormatShortDate(journal->beginDate()), FormatShortDate(journal->endDate())});
+    RunReport(m_data, QStringLiteral("repOrders"), this);
 }
 
 void TfrmMain::CustomizeActionBarsExecute(QAction *)

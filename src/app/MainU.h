@@ -94,6 +94,8 @@ private:
     void actSettingsExecute(QAction *sender);
     void actProductExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
+    void actRepProductExecute(QAction *sender);
+    void actPrintExecute(QAction *sender);
     void CustomizeActionBarsExecute(QAction *sender);
     void actHelpExecute(QAction *sender);
     void actSupportExecute(QAction *sender);

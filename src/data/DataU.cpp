@@ -4,9 +4,12 @@
 #include "Messages.h"
 #include "Settings.h"
 #include "UserPort.h"
+#include "engine/Rounding.h"
 #include "engine/WallClock.h"
 
 #include <QFileInfo>
+
+#include <cmath>
 
 using db::Dataset;
 using db::FieldType;
@@ -253,6 +256,7 @@ void TData::createDatasets()
     createProductDatasets();
     createCustomerDatasets();
     createQueryDatasets();
+    createRowSources();
 
     cmExecSql = std::make_unique<db::Command>(&ADOConnection, QStringLiteral("cmExecSql"));
     cmdClearOrders = std::make_unique<db::Command>(&ADOConnection, QStringLiteral("cmdClearOrders"));
@@ -449,6 +453,83 @@ void TData::createQueryDatasets()
     labelled(qRepProduct->addCalcField(QStringLiteral("FullPrice"), FieldType::Float), QStringLiteral("Full Price"))
         ->setCurrency(true);
     qRepProduct->setFiltered(true);
+    qRepProduct->onCalcFields = [this](Dataset &d) { qRepProductCalcFields(d); };
     dsRepProduct = makeDataSource(qRepProduct, QStringLiteral("dsRepProduct"));
     dsRepProduct->setAutoEdit(false);
+}
+
+// --- printed reports ----------------------------------------------------------------------------
+
+void TData::qRepProductCalcFields(Dataset &dataset)
+{
+    // The field's three characters cut the unit text.
+    dataset.field(QStringLiteral("Unt"))->setValue(Messages().lUnit);
+    const double amount = double(qRound64(dataset.field(QStringLiteral("tot_am"))->asFloat()));
+    const double price = dataset.field(QStringLiteral("price"))->asFloat();
+    const double cost = db::roundCentsEven(amount * price);
+    // Multiplied before divided: 3.75 * 18 / 100 is exactly the tie 0.675
+    // and goes to 0.68, where 3.75 * 0.18 lands below it.
+    const double vat = db::roundCentsEven(cost * 18 / 100);
+    dataset.field(QStringLiteral("Cost"))->setValue(cost);
+    dataset.field(QStringLiteral("VAT"))->setValue(vat);
+    dataset.field(QStringLiteral("FullPrice"))->setValue(db::roundCentsEven(cost + vat));
+}
+
+void TData::createRowSources()
+{
+    const auto fromDataset = [this](const char *name, Dataset *dataset) {
+        m_rowSources.push_back(std::make_unique<DatasetRowSource>(QLatin1String(name), *dataset));
+    };
+    fromDataset("rvOrder", qOrder);
+    fromDataset("rvOrders", qOrders);
+    fromDataset("rvOrdering", qRepProduct);
+    // One row holding the caption, as wide as the classic caption column.
+    constexpr int kCaptionWidth = 100;
+    m_rowSources.push_back(std::make_unique<HandlerRowSource>(
+        QStringLiteral("rvCaption"),
+        [] {
+            return std::vector<RowColumn>{
+                {QStringLiteral("fldCaption"), FieldType::String, kCaptionWidth, QStringLiteral("Caption")}};
+        },
+        [] { return 1; }, [this](int) { return QVariantList{ReportCaption.left(kCaptionWidth)}; }));
+    m_rowSources.push_back(std::make_unique<HandlerRowSource>(
+        QStringLiteral("rvDep"), [this] { return rvDepGetCols(); }, [this] { return rvDepOpen(); },
+        [this](int row) { return rvDepGetRow(row); }));
+}
+
+RowSource *TData::rowSource(const QString &name) const
+{
+    for (const auto &source : m_rowSources)
+        if (source->name().compare(name, Qt::CaseInsensitive) == 0)
+            return source.get();
+    return nullptr;
+}
+
+std::vector<RowColumn> TData::rvDepGetCols() const
+{
+    // The department grid's titles, in the language the user reads them.
+    const TMessages &m = Messages();
+    return {
+        {QStringLiteral("fldLevel"), FieldType::Integer, 8, m.lLevelColumn},
+        {QStringLiteral("fldID"), FieldType::String, 6, m.lIDColumn},
+        {QStringLiteral("fldName"), FieldType::String, 50, m.lSNameColumn},
+        {QStringLiteral("fldTotalPoints"), FieldType::Float, 8, m.lTotalPointsColumn},
+        {QStringLiteral("fldDepPoints"), FieldType::Float, 8, m.lGroupPointsColumn},
+        {QStringLiteral("fldBonus"), FieldType::Float, 8, m.lBonusColumn},
+        {QStringLiteral("fldReserve"), FieldType::Float, 8, m.lReserveColumn},
+    };
+}
+
+int TData::rvDepOpen() const
+{
+    return int(m_depReportList.size());
+}
+
+QVariantList TData::rvDepGetRow(int row) const
+{
+    if (row < 0 || size_t(row) >= m_depReportList.size())
+        return {};
+    const TDepMember &member = m_depReportList[size_t(row)];
+    return {member.Level, member.Id, member.Name, member.PersonalPoints, member.GroupPoints, member.Bonus,
+            member.Reserve};
 }

@@ -3,8 +3,10 @@
 // command, the settings file and the localization file. Created first at
 // start-up and destroyed last.
 
+#include "DepMember.h"
 #include "IniFile.h"
 #include "Localization.h"
+#include "RowSource.h"
 #include "engine/Command.h"
 #include "engine/Connection.h"
 #include "engine/DataSource.h"
@@ -17,6 +19,7 @@
 #include <QSet>
 #include <functional>
 #include <memory>
+#include <span>
 
 class CatalogueDateBox;
 class EntryPanel;
@@ -142,6 +145,45 @@ public:
     void setNewCatalogueMarker(CatalogueDateBox *box) { m_newCatalogueMarker = box; }
     CatalogueDateBox *newCatalogueMarker() const { return m_newCatalogueMarker; }
 
+    // --- printed reports -------------------------------------------------------------------
+    /// The caption the printed reports show (row source rvCaption); each
+    /// printing command sets it before it runs its report, and it keeps the
+    /// last value set until the next one.
+    QString ReportCaption;
+    /// The department the report "repDep" lists (row source rvDep) while a
+    /// print runs. The list stays its owner's and must outlive the print;
+    /// an empty span (the start) gives the report no rows.
+    void setDepReportList(std::span<const TDepMember> list) { m_depReportList = list; }
+    std::span<const TDepMember> depReportList() const { return m_depReportList; }
+    /// Sets the department report list for its lifetime and clears it when
+    /// it ends, also when the print fails.
+    class DepReportScope
+    {
+    public:
+        DepReportScope(TData &data, std::span<const TDepMember> list) : m_data(data) { data.setDepReportList(list); }
+        ~DepReportScope() { m_data.setDepReportList({}); }
+        DepReportScope(const DepReportScope &) = delete;
+        DepReportScope &operator=(const DepReportScope &) = delete;
+
+    private:
+        TData &m_data;
+    };
+    /// rvDep's columns: level, id, name, personal and group points, bonus,
+    /// reserve, labelled as the department grid's columns.
+    std::vector<RowColumn> rvDepGetCols() const;
+    /// rvDep's number of rows: the members of the department report list.
+    int rvDepOpen() const;
+    /// rvDep's row `row`: the values of that member, in column order.
+    QVariantList rvDepGetRow(int row) const;
+    /// The row source named `name` (rvOrder, rvOrders, rvOrdering, rvCaption,
+    /// rvDep; letter case aside); null when there is none.
+    RowSource *rowSource(const QString &name) const;
+    const std::vector<std::unique_ptr<RowSource>> &rowSources() const { return m_rowSources; }
+    /// The sales report's calculated fields of the row being read: the unit
+    /// text, the cost, the value added tax (18 %) and the full price, each
+    /// rounded to cents with ties to even.
+    void qRepProductCalcFields(db::Dataset &dataset);
+
     // --- state of the order rules and the orders journal ---------------------------------
     bool RefusalMode = false;
     double OldTotalSum = 0, OldTotalPoints = 0, NewTotalSum = 0, NewTotalPoints = 0;
@@ -160,6 +202,7 @@ private:
     void createProductDatasets();
     void createCustomerDatasets();
     void createQueryDatasets();
+    void createRowSources();
     void bindLookupCounter(db::Dataset *dataset);
     void lookupUserOpening(db::Dataset &dataset);
     void lookupUserClosed(db::Dataset &dataset);
@@ -225,4 +268,6 @@ private:
     std::vector<db::Dataset *> m_datasetList;
     std::vector<std::unique_ptr<db::DataSource>> m_dataSources;
     QHash<const db::Dataset *, int> m_lookupUses;
+    std::span<const TDepMember> m_depReportList;
+    std::vector<std::unique_ptr<RowSource>> m_rowSources;
 };

@@ -112,6 +112,10 @@ const std::vector<MessageEntry> &addedMessageTable()
         MESSAGE(lNotAFiniteNumber),
         MESSAGE(lFileKeptAsItIs),
         MESSAGE(lNoCatalogDate),
+        MESSAGE(lPageNumberMes),
+        MESSAGE(lReportFileErrorMes),
+        MESSAGE(lCellTooLongMes),
+        MESSAGE(lSheetTooLargeMes),
     };
 #undef MESSAGE
     return table;

@@ -114,6 +114,14 @@ struct TMessages
                                              "The program leaves it as it is and adds no texts to it.");
     // The catalogue window's caption after lCatalogDate while no catalogue is current.
     QString lNoCatalogDate = QStringLiteral("none chosen yet");
+    // Printed reports and workbooks:
+    QString lPageNumberMes = QStringLiteral("Page %d of %d");
+    QString lReportFileErrorMes = QStringLiteral("The report could not be saved as %s: %s. Nothing was saved "
+                                                 "under that name.");
+    QString lCellTooLongMes = QStringLiteral("The text in row %d, column %d has %d characters, more than the "
+                                             "32767 a worksheet cell holds. Nothing was cut: the export stops there.");
+    QString lSheetTooLargeMes = QStringLiteral("The list has %d rows and %d columns, more than a worksheet holds "
+                                               "(%d rows, %d columns). Narrow the list and export again.");
 
     // Texts the localization file cannot change.
     QString fixedError = QStringLiteral("Error");

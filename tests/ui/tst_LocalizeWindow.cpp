@@ -9,6 +9,7 @@
 #include "app/SettingsU.h"
 #include "Localization.h"
 #include "Messages.h"
+#include "reports/RepProduct.h"
 #include "widgets/DateU.h"
 #include "widgets/HintU.h"
 #include "widgets/Localize.h"
@@ -217,6 +218,9 @@ void TestLocalizeWindow::windowKeys_data()
     QTest::newRow("date dialog, without the calendar's parts")
         << "Date" << QStringList{"frmDate_btnSave", "frmDate_btnCancel"};
     QTest::newRow("busy notice") << "Progress" << QStringList{"frmProgress2_lblProgress"};
+    QTest::newRow("product sales report, Print taken from its command")
+        << "RepProduct" << QStringList{"frmRepProduct_actPrint", "frmRepProduct_lblPeriodFrom",
+                                       "frmRepProduct_lblPeriodTo", "frmRepProduct_btnMakeReport"};
 }
 
 void TestLocalizeWindow::windowKeys()
@@ -236,6 +240,8 @@ void TestLocalizeWindow::windowKeys()
         created = std::make_unique<TfrmSettings>(program.data());
     else if (window == u"Date")
         created = std::make_unique<TfrmDate>(catalogue);
+    else if (window == u"RepProduct")
+        created = std::make_unique<TfrmRepProduct>(program.data());
     else
         created = std::make_unique<TfrmProgress2>(catalogue);
 

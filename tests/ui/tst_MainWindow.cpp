@@ -3,14 +3,17 @@
 // guard around every command.
 
 #include "ProgramFixture.h"
+#include "ReadBack.h"
 #include "UiTestSupport.h"
 
 #include "app/CustomizeBars.h"
 #include "app/Switches.h"
 #include "Messages.h"
+#include "reports/RepProduct.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QListWidget>
 #include <QMdiArea>
@@ -97,6 +100,7 @@ private slots:
     void switches_data();
     void switches();
     void ordersCommandBringsJournalForward();
+    void reportsAndPrintReachTheReportEngine();
     void settingsCommandRereadsSettings_data();
     void settingsCommandRereadsSettings();
     void aboutCommandShowsAboutBox();
@@ -434,6 +438,33 @@ void TestMainWindow::ordersCommandBringsJournalForward()
     program.main().runCommand(program.command(QStringLiteral("actOrders")));
     QCOMPARE(program.main().mdiArea()->activeSubWindow(), journal);
     QCOMPARE(program.main().childWindowCount(), 3);
+}
+
+// Reports opens the product sales window; Print prints the journal's headers
+// under the journal's period, its end day written as the journal shows it.
+void TestMainWindow::reportsAndPrintReachTheReportEngine()
+{
+    TestProgram program;
+    QVERIFY(QFile::copy(QStringLiteral(QUORVEL_SHIPPED_PROJECT), program.folder().file("repOrder.rav")));
+    program.start();
+    program.data().connect();
+    QString opened;
+    ui_test::onNextModal([&](QWidget *dialog) {
+        opened = QString::fromLatin1(dialog->metaObject()->className());
+        qobject_cast<QDialog *>(dialog)->reject();
+    });
+    program.main().runCommand(program.command(QStringLiteral("actRepProduct")));
+    QCOMPARE(opened, QStringLiteral("TfrmRepProduct"));
+
+    program.main().runCommand(program.command(QStringLiteral("actOrders")));
+    QWidget *journal = program.main().mdiArea()->activeSubWindow()->widget();
+    journal->findChild<QDateEdit *>(QStringLiteral("dtpBegin"))->setDate(QDate(2026, 3, 1));
+    journal->findChild<QDateEdit *>(QStringLiteral("dtpEnd"))->setDate(QDate(2026, 3, 6));
+    const QString pdf = program.folder().file("journal.pdf");
+    ui_test::answerOutputToFile(pdf);
+    program.main().runCommand(program.command(QStringLiteral("actPrint")));
+    QCOMPARE(program.data().ReportCaption, QStringLiteral("Date From 01/03/2026 To 06/03/2026"));
+    QVERIFY(testing_support::pdfText(pdf).contains(program.data().ReportCaption));
 }
 
 void TestMainWindow::settingsCommandRereadsSettings_data()

@@ -16,7 +16,12 @@
 #include "widgets/ImageList.h"
 #include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
+#include "CustomerTable.h"
 #include "Messages.h"
+#include "Numbers.h"
+#include "organization/Department.h"
+#include "reports/RepProduct.h"
+#include "reports/Reports.h"
 #include "widgets/DateU.h"
 
 #include <QAction>
@@ -31,6 +36,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -150,6 +159,61 @@ bool saveImageList(const QDir &out, const QString &name)
     return true;
 }
 
+// Renders report `name` to OUTDIR/`file`.pdf and its pages to
+// `file`-1.png, `file`-2.png, … (pdftoppm, from poppler-utils).
+bool saveReport(TData &data, const QString &name, const QDir &out, const QString &file)
+{
+    const QString pdf = out.filePath(file + QStringLiteral(".pdf"));
+    bool ok = guarded(nullptr, [&] {
+        if (RenderReport(data, name, pdf) == 0)
+            throw db::DataError(QStringLiteral("The report project holds no report %1").arg(name));
+    });
+    if (!ok) {
+        std::fprintf(stderr, "screenshot: %s could not be rendered\n", qPrintable(name));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(pdf));
+    QProcess pages;
+    pages.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-png"), pdf,
+                                             out.filePath(file)});
+    ok = pages.waitForFinished(60000) && pages.exitStatus() == QProcess::NormalExit && pages.exitCode() == 0;
+    if (!ok)
+        std::fprintf(stderr, "screenshot: pdftoppm could not render %s\n", qPrintable(pdf));
+    return ok;
+}
+
+// Runs report `name` to its preview, as a user choosing Preview would, and
+// renders the preview window.
+bool savePreview(TData &data, const QString &name, QWidget *parent, const QDir &out, const QString &file)
+{
+    bool saved = false, chosen = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        auto *preview = modal->findChild<QRadioButton *>(QStringLiteral("rbPreview"));
+        auto *ok = modal->findChild<QPushButton *>(QStringLiteral("btnOK"));
+        if (!chosen && preview && ok) {
+            chosen = true;
+            preview->setChecked(true);
+            ok->click();
+        } else if (auto *dialog = qobject_cast<QPrintPreviewDialog *>(modal)) {
+            poll.stop();
+            dialog->resize(900, 700);
+            saved = save(dialog, out, file);
+            dialog->reject();
+        }
+    });
+    poll.start();
+    guarded(nullptr, [&] { RunReport(data, name, parent); });
+    poll.stop();
+    if (!saved)
+        std::fprintf(stderr, "screenshot: no preview opened for %s\n", qPrintable(name));
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -185,8 +249,8 @@ int main(int argc, char *argv[])
         settings.open(QIODevice::WriteOnly);
         settings.write("[SrvSettings]\r\nConnectOnStart=1\r\n[MiscSettings]\r\nShowHints=1\r\n");
     }
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html"),
-                programFolder + QStringLiteral("manual.html"));
+    for (const QString companion : {QStringLiteral("manual.html"), QStringLiteral("repOrder.rav")})
+        QFile::copy(QCoreApplication::applicationDirPath() + u'/' + companion, programFolder + companion);
     if (!localization.isEmpty() && !QFile::copy(localization, programFolder + LocCatalogue::FileName)) {
         std::fprintf(stderr, "screenshot: cannot read %s\n", qPrintable(localization));
         return 1;
@@ -229,6 +293,54 @@ int main(int argc, char *argv[])
             mainWindow.runCommand(mainWindow.command(QStringLiteral("actConnect")));
             ok = save(&mainWindow, out, QStringLiteral("journal-reconnected.png")) && ok;
         }
+    }
+
+    // The printed reports over the demo's last weeks, as PDF files and page images.
+    if (QMdiSubWindow *journal = mainWindow.mdiArea()->activeSubWindow()) {
+        const auto *begin = journal->findChild<QDateEdit *>(QStringLiteral("dtpBegin"));
+        const auto *end = journal->findChild<QDateEdit *>(QStringLiteral("dtpEnd"));
+        if (begin && end)
+            data.ReportCaption =
+                FormatMessage(Messages().lPeriodCaption, {FormatShortDate(begin->date()), FormatShortDate(end->date())});
+        ok = saveReport(data, QStringLiteral("repOrders"), out, QStringLiteral("report-orders")) && ok;
+        // The order at hand: the last one the journal shows, with its lines.
+        data.qOrders->last();
+        data.qOrder->open();
+        ok = saveReport(data, QStringLiteral("repOrder"), out, QStringLiteral("report-order")) && ok;
+        data.qOrder->close();
+        ok = saveNextModal([&] { RunReport(data, QStringLiteral("repOrders"), &mainWindow); }, out,
+                           QStringLiteral("report-output-options.png"))
+            && ok;
+    }
+    {
+        TfrmRepProduct sales(data, &mainWindow);
+        if (auto *begin = sales.findChild<QDateEdit *>(QStringLiteral("dtpBegin")))
+            begin->setDate(QDate::currentDate().addMonths(-2));
+        if (auto *make = sales.findChild<QPushButton *>(QStringLiteral("btnMakeReport")))
+            make->click();
+        sales.show();
+        ok = save(&sales, out, QStringLiteral("report-sales-window.png")) && ok;
+        data.ReportCaption = sales.windowTitle();
+        ok = saveReport(data, QStringLiteral("repOrdering"), out, QStringLiteral("report-sales")) && ok;
+        ok = savePreview(data, QStringLiteral("repOrdering"), &sales, out, QStringLiteral("report-preview.png")) && ok;
+        sales.hide();
+    }
+    {
+        // The department of the first customer at the top of the tree, every
+        // member indented under its sponsor.
+        CustomerTable customers(data.ADOConnection);
+        Department department;
+        ok = guarded(nullptr, [&] {
+                 department.Build(customers, QString());
+                 for (const TDepMember &member : department.DepList())
+                     if (member.Level == 2) {
+                         department.Build(customers, member.Id);
+                         break;
+                     }
+             })
+            && ok;
+        const TData::DepReportScope scope(data, department.DepList());
+        ok = saveReport(data, QStringLiteral("repDep"), out, QStringLiteral("report-department")) && ok;
     }
 
     if (QMenu *file = mainWindow.findChild<QMenu *>(QStringLiteral("mnuFile"))) {

@@ -21,16 +21,11 @@ void run(const Dataset::Handler &handler, Dataset &dataset)
     if (handler)
         handler(dataset);
 }
-
-void unlink(std::vector<Dataset *> &details, Dataset *detail)
-{
-    details.erase(std::remove(details.begin(), details.end(), detail), details.end());
-}
 } // namespace
 
 Dataset::Dataset(Connection *connection, const QString &name, QObject *parent)
     : QObject(parent), m_connection(connection), m_name(name), m_writer(std::make_unique<TableWriter>(*this)),
-      m_rows(std::make_unique<RowSet>())
+      m_rows(std::make_unique<RowSet>()), m_lookups(std::make_unique<Lookups>())
 {
     setObjectName(name);
     if (m_connection)
@@ -40,13 +35,10 @@ Dataset::Dataset(Connection *connection, const QString &name, QObject *parent)
 Dataset::~Dataset()
 {
     if (m_link)
-        unlink(m_link->master()->m_details, this);
+        std::erase(m_link->master()->m_details, this);
     for (Dataset *detail : m_details)
         detail->m_link.reset();
-    for (Dataset *source : m_lookupSources)
-        unlink(source->m_lookupUsers, this);
-    for (Dataset *user : m_lookupUsers)
-        unlink(user->m_lookupSources, this);
+    m_lookups->unlinkAll(this, [](Dataset *other) -> Lookups & { return *other->m_lookups; });
     if (m_connection)
         m_connection->detach(this);
 }
@@ -66,11 +58,8 @@ Field *Dataset::addLookupField(const QString &name, FieldType type, int size, Da
 {
     Field *field = m_fields.add(name, type, FieldKind::Lookup, size);
     field->setLookup(source, keyFields, lookupKeyFields, resultField);
-    if (source && source != this
-        && std::find(m_lookupSources.begin(), m_lookupSources.end(), source) == m_lookupSources.end()) {
-        m_lookupSources.push_back(source);
-        source->m_lookupUsers.push_back(this);
-    }
+    if (source)
+        Lookups::link(*m_lookups, this, *source->m_lookups, source);
     return field;
 }
 
@@ -94,7 +83,7 @@ const QString &Dataset::updateTable() const
 void Dataset::setMaster(Dataset *master, const QList<QPair<QString, QString>> &paramToMasterField)
 {
     if (m_link)
-        unlink(m_link->master()->m_details, this);
+        std::erase(m_link->master()->m_details, this);
     m_link.reset(master ? new MasterLink(master, paramToMasterField) : nullptr);
     if (master)
         master->m_details.push_back(this);
@@ -216,17 +205,15 @@ QVariant Dataset::activeValue(int bufferIndex) const
     return m_rows->row(row)[size_t(bufferIndex)];
 }
 
-QVariant Dataset::storedValue(int bufferIndex) const
+void Dataset::invalidateIndexes()
 {
-    if (m_state == DatasetState::Edit && bufferIndex >= 0 && size_t(bufferIndex) < m_savedRow.size())
-        return m_savedRow[size_t(bufferIndex)];
-    return activeValue(bufferIndex);
+    m_lookups->clear();
 }
 
 void Dataset::notifyLookupUsers()
 {
     invalidateIndexes();
-    for (Dataset *user : std::vector<Dataset *>(m_lookupUsers))
+    for (Dataset *user : std::vector<Dataset *>(m_lookups->users()))
         user->lookupSourceChanged();
 }
 
@@ -291,26 +278,6 @@ void Dataset::setCurrent(int index, CursorEdges edges)
     notifyDetails(MasterRefresh::IfKeyChanged);
 }
 
-void Dataset::first()
-{
-    step(CursorMove::First);
-}
-
-void Dataset::last()
-{
-    step(CursorMove::Last);
-}
-
-void Dataset::next()
-{
-    step(CursorMove::Next);
-}
-
-void Dataset::prior()
-{
-    step(CursorMove::Prior);
-}
-
 void Dataset::step(CursorMove move)
 {
     requireActive();
@@ -346,15 +313,9 @@ QVariant Dataset::lookupValue(const QStringList &keyFields, const QVariantList &
 {
     if (!isActive())
         return QVariant();
-    const QString indexName = keyFields.join(u'\x1f').toLower();
-    auto index = m_lookupIndexes.constFind(indexName);
-    if (index == m_lookupIndexes.constEnd()) {
-        const auto isNewRow = [this](int row) { return row == m_rows->insertedRow(); };
-        index = m_lookupIndexes.insert(indexName, std::make_shared<const LookupIndex>(
-                                                      m_rows->size(), int(keyFields.size()),
-                                                      keyReader(keyFields, RowIndex::Storage), isNewRow));
-    }
-    const int row = (*index)->find(keys);
+    const int row = m_lookups->find(
+        keyFields, keys, m_rows->size(), [&] { return keyReader(keyFields, RowIndex::Storage); },
+        [this](int newRow) { return newRow == m_rows->insertedRow(); });
     if (row < 0)
         return QVariant();
     const QScopedValueRollback activeRow(m_activeOverride, row);
@@ -594,11 +555,6 @@ void Dataset::setFilterText(const QString &text)
     m_filterText = text;
     if (isActive() && m_filtered)
         showFiltered(KeepCurrent::No);
-}
-
-void Dataset::setOnFilterRecord(FilterHandler handler)
-{
-    m_onFilterRecord = std::move(handler);
 }
 
 void Dataset::refilter()

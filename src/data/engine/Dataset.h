@@ -20,7 +20,7 @@
 namespace db {
 
 class FilterText;
-class LookupIndex;
+class Lookups;
 class MasterLink;
 class RowSet;
 class TableWriter;
@@ -114,10 +114,10 @@ public:
 
     // --- navigation (visible rows only) --------------------------------------
     // Each move stores a pending edit or insert first (see checkBrowseMode).
-    void first();
-    void last();
-    void next();
-    void prior();
+    void first() { step(CursorMove::First); }
+    void last() { step(CursorMove::Last); }
+    void next() { step(CursorMove::Next); }
+    void prior() { step(CursorMove::Prior); }
     /// Moves to visible row `index` (0-based).
     void moveTo(int index);
     bool eof() const;
@@ -163,7 +163,7 @@ public:
     /// and the previous filter stays in force.
     void setFilterText(const QString &text);
     const QString &filterText() const { return m_filterText; }
-    void setOnFilterRecord(FilterHandler handler);
+    void setOnFilterRecord(FilterHandler handler) { m_onFilterRecord = std::move(handler); }
     /// Applies the filter again (after the record-filter handler's inputs
     /// changed); keeps the current row when it stays visible.
     void refilter();
@@ -232,7 +232,12 @@ private:
     enum class MasterRefresh { IfKeyChanged, Always };
 
     QVariant activeValue(int bufferIndex) const;
-    QVariant storedValue(int bufferIndex) const;
+    QVariant storedValue(int bufferIndex) const
+    {
+        if (m_state == DatasetState::Edit && bufferIndex >= 0 && size_t(bufferIndex) < m_savedRow.size())
+            return m_savedRow[size_t(bufferIndex)];
+        return activeValue(bufferIndex);
+    }
     /// The rows changed: datasets looking values up here follow.
     void notifyLookupUsers();
     void lookupSourceChanged();
@@ -254,7 +259,7 @@ private:
     void restoreEditedRow();
     void masterChanged(MasterRefresh refresh);
     void notifyDetails(MasterRefresh refresh);
-    void invalidateIndexes() { m_lookupIndexes.clear(); }
+    void invalidateIndexes();
     // Controls hear of changes unless they are disabled (enableControls
     // then tells them everything at once).
     void notifyRowSet()
@@ -287,8 +292,6 @@ private:
 
     std::unique_ptr<MasterLink> m_link; // to this dataset's master, when it is a detail
     std::vector<Dataset *> m_details;
-    std::vector<Dataset *> m_lookupSources; // datasets this one's lookup fields read
-    std::vector<Dataset *> m_lookupUsers;   // datasets whose lookup fields read this one
     bool m_checkingDetails = false;
 
     DatasetState m_state = DatasetState::Inactive;
@@ -308,7 +311,7 @@ private:
     int m_controlsDisabled = 0;
     DeleteQuestion m_deleteQuestion = DeleteQuestion::ByControl;
 
-    QHash<QString, std::shared_ptr<const LookupIndex>> m_lookupIndexes;
+    std::unique_ptr<Lookups> m_lookups; // the indexes over these rows, and who reads them
 };
 
 } // namespace db

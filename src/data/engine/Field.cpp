@@ -116,6 +116,12 @@ QDateTime Field::asDateTime() const
 
 QString Field::displayText() const
 {
+    // Money shows in the locale's currency format, always with cents.
+    if (m_currency && isDecimal(m_type)) {
+        const QVariant v = value();
+        if (v.isValid() && !v.isNull())
+            return QLocale().toCurrencyString(v.toDouble(), QString(), 2);
+    }
     return asString();
 }
 
@@ -256,6 +262,8 @@ QVariant Field::read(const Statement &statement, int column) const
             return QVariant(statement.text(column));
         return fromStorage(statement.value(column));
     }
+    Q_UNREACHABLE();
+    return QVariant();
 }
 
 } // namespace db

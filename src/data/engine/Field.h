@@ -70,7 +70,8 @@ public:
     int asInteger() const;
     bool asBoolean() const;
     QDateTime asDateTime() const;
-    /// Text for display: general numbers, default date format, "True"/"False".
+    /// Text for display: general numbers (money fields in the locale's currency
+    /// format), default date format, "True"/"False".
     QString displayText() const;
     /// Sets from text typed by the user, read in the default locale.
     void setAsString(const QString &text);

@@ -3,6 +3,7 @@
 #include "KeyText.h"
 #include "Storage_p.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace db {
@@ -63,6 +64,24 @@ LookupIndex::LookupIndex(int rowCount, int keyCount, const KeyReader &read, cons
 int LookupIndex::find(const QVariantList &keys) const
 {
     return m_rows.value(compositeKey(keys), -1);
+}
+
+int Lookups::find(const QStringList &keyFields, const QVariantList &keys, int rowCount,
+                  const std::function<KeyReader()> &reader, const std::function<bool(int)> &skip)
+{
+    const QString name = keyFields.join(u'\x1f').toLower();
+    auto index = m_indexes.constFind(name);
+    if (index == m_indexes.constEnd())
+        index = m_indexes.insert(name, std::make_shared<const LookupIndex>(rowCount, int(keyFields.size()), reader(), skip));
+    return (*index)->find(keys);
+}
+
+void Lookups::link(Lookups &user, Dataset *userDataset, Lookups &source, Dataset *sourceDataset)
+{
+    if (sourceDataset == userDataset || std::find(user.m_sources.begin(), user.m_sources.end(), sourceDataset) != user.m_sources.end())
+        return;
+    user.m_sources.push_back(sourceDataset);
+    source.m_users.push_back(userDataset);
 }
 
 int firstMatch(int rowCount, int keyCount, const KeyReader &read, const QVariantList &wanted, LocateOptions options)

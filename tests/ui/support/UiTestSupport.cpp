@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 
 namespace ui_test {
@@ -58,6 +60,23 @@ void answerNextMessageBox(QMessageBox::StandardButton button, QString *text)
             pressed->click();
         else
             box->reject();
+    });
+}
+
+void answerOutputToFile(const QString &path)
+{
+    onNextModal([path](QWidget *modal) {
+        auto *file = modal->findChild<QRadioButton *>(QStringLiteral("rbFile"));
+        auto *name = modal->findChild<QLineEdit *>(QStringLiteral("edFileName"));
+        auto *ok = modal->findChild<QAbstractButton *>(QStringLiteral("btnOK"));
+        if (!file || !name || !ok) {
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            return;
+        }
+        file->setChecked(true);
+        name->setText(path);
+        ok->click();
     });
 }
 

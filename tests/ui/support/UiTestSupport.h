@@ -29,6 +29,9 @@ void typeText(QWidget *widget, const QString &text);
 /// Presses `button` in the next message box; its text goes to `*text`.
 void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nullptr);
 
+/// Answers the next report's "Output Options" with a PDF file at `path`.
+void answerOutputToFile(const QString &path);
+
 /// While it lives, closes every modal widget that opens and records the
 /// message box texts (and the titles of other dialogs): for checking that an
 /// action reports nothing, without a stray box blocking the test. With
