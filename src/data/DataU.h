@@ -190,10 +190,6 @@ public:
     QString OldCustomerId, NewCustomerId;
     double JournalTotal = 0, OrdersTotal = 0, RefusalsTotal = 0;
 
-    // --- reports --------------------------------------------------------------------------
-    /// The caption of the next printed list (the orders journal's period).
-    QString ReportCaption;
-
 private:
     db::Dataset *makeDataset(const QString &name, const QString &sql);
     db::DataSource *makeDataSource(db::Dataset *dataset, const QString &name);
