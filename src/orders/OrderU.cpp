@@ -106,8 +106,10 @@ void TfrmOrder::FormCreate()
     };
     connect(ui->actSave, &QAction::triggered, this, run(&TfrmOrder::actSaveExecute));
     connect(ui->actCancel, &QAction::triggered, this, &QDialog::reject);
-    connect(ui->actNewOrder, &QAction::triggered, this, [this] { guarded(this, [this] { nextDocument(false); }); });
-    connect(ui->actNewRefusal, &QAction::triggered, this, [this] { guarded(this, [this] { nextDocument(true); }); });
+    connect(ui->actNewOrder, &QAction::triggered, this,
+            [this] { guarded(this, [this] { nextDocument(DocumentKind::Order); }); });
+    connect(ui->actNewRefusal, &QAction::triggered, this,
+            [this] { guarded(this, [this] { nextDocument(DocumentKind::Refusal); }); });
     connect(ui->actCalc, &QAction::triggered, this, run(&TfrmOrder::actCalcExecute));
     connect(ui->actReverse, &QAction::triggered, this, run(&TfrmOrder::actReverseExecute));
     connect(ui->actPrint, &QAction::triggered, this, run(&TfrmOrder::actPrintExecute));
@@ -120,8 +122,8 @@ void TfrmOrder::FormCreate()
     TqubDBGrid *grid = ui->grdOrder;
     connect(grid, &TqubDBGrid::gridDoubleClicked, this, run(&TfrmOrder::grdOrderDblClick));
     connect(grid, &TqubDBGrid::enterPressed, this, run(&TfrmOrder::grdOrderEnter));
-    connect(grid, &TqubDBGrid::columnEntered, this, [this](int column) { grdOrderColumnChanged(column, true); });
-    connect(grid, &TqubDBGrid::columnExited, this, [this](int column) { grdOrderColumnChanged(column, false); });
+    connect(grid, &TqubDBGrid::columnEntered, this, &TfrmOrder::grdOrderColEnter);
+    connect(grid, &TqubDBGrid::columnExited, this, &TfrmOrder::grdOrderColExit);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmOrder::updateActions);
 
@@ -248,8 +250,9 @@ void TfrmOrder::actCalcExecute()
     m_data.RecalculateOrder();
 }
 
-void TfrmOrder::nextDocument(bool refusal)
+void TfrmOrder::nextDocument(DocumentKind kind)
 {
+    const bool refusal = kind == DocumentKind::Refusal;
     db::Dataset *orders = m_data.qOrders;
     storePendingLine();
     if (orders->state() == db::DatasetState::Edit) {
@@ -374,9 +377,8 @@ void TfrmOrder::storeLineAndStartNext()
 {
     // A line that is refused stays, and no next line starts.
     db::Dataset *lines = m_data.qOrder;
-    if (!lines->isEditing())
-        return;
-    updateRecord(lines);
+    if (lines->isEditing())
+        updateRecord(lines);
     lines->post();
     lines->append();
 }
@@ -395,7 +397,6 @@ void TfrmOrder::grdOrderDblClick()
 void TfrmOrder::grdOrderEnter()
 {
     TqubDBGrid *grid = ui->grdOrder;
-    db::Dataset *lines = m_data.qOrder;
     // Through the product's identifier and name, Enter by Enter, and on to
     // the next line.
     switch (grid->selectedIndex()) {
@@ -403,10 +404,7 @@ void TfrmOrder::grdOrderEnter()
         grid->setSelectedIndex(1);
         break;
     case 1:
-        if (lines->isEditing())
-            updateRecord(lines);
-        lines->post();
-        lines->append();
+        storeLineAndStartNext();
         grid->setSelectedIndex(0);
         break;
     default:
@@ -414,13 +412,23 @@ void TfrmOrder::grdOrderEnter()
     }
 }
 
-void TfrmOrder::grdOrderColumnChanged(int column, bool entered)
+bool TfrmOrder::showsLookup(int column) const
+{
+    const db::Field *field = ui->grdOrder->columnField(column);
+    return field && field->isLookup();
+}
+
+void TfrmOrder::grdOrderColEnter(int column)
 {
     // A looked-up value cannot be typed: no cell editor opens over it.
-    const db::Field *field = ui->grdOrder->columnField(column);
-    if (!field || !field->isLookup())
-        return;
     TqubDBGrid *grid = ui->grdOrder;
-    const TqubDBGrid::Options editing(TqubDBGrid::Option::Editing);
-    grid->setOptions(entered ? grid->options() & ~editing : grid->options() | editing);
+    if (showsLookup(column))
+        grid->setOptions(grid->options() & ~TqubDBGrid::Options(TqubDBGrid::Option::Editing));
+}
+
+void TfrmOrder::grdOrderColExit(int column)
+{
+    TqubDBGrid *grid = ui->grdOrder;
+    if (showsLookup(column))
+        grid->setOptions(grid->options() | TqubDBGrid::Option::Editing);
 }

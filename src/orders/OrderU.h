@@ -58,7 +58,8 @@ private:
     void bindControls();
     void actSaveExecute();
     void actCalcExecute();
-    void nextDocument(bool refusal);
+    enum class DocumentKind { Order, Refusal };
+    void nextDocument(DocumentKind kind);
     void actReverseExecute();
     void actPrintExecute();
     void startLine();
@@ -69,7 +70,10 @@ private:
     void storeLineAndStartNext();
     void grdOrderDblClick();
     void grdOrderEnter();
-    void grdOrderColumnChanged(int column, bool entered);
+    void grdOrderColEnter(int column);
+    void grdOrderColExit(int column);
+    /// Whether grid column `column` shows a looked-up field.
+    bool showsLookup(int column) const;
     /// Writes what the header boxes hold and not yet their fields; puts a
     /// browsing header into editing first.
     void editHeader();
