@@ -16,6 +16,7 @@
 #include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
 #include "engine/KeyText.h"
+#include "orders/OrderU.h"
 #include "orders/OrdersU.h"
 #include "reports/RepProduct.h"
 #include "reports/Reports.h"
@@ -27,6 +28,7 @@
 #include "widgets/Localize.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -40,7 +42,10 @@ const char *const kImageIndex = "imageIndex";
 const char *const kCategory = "category";
 const char *const kMenuCaption = "menuCaption";
 const QString kSeparator = QStringLiteral("-");
+const QString kRefusal = QStringLiteral("refusal");
 } // namespace
+
+std::function<void()> TfrmMain::deleteTone = [] { QApplication::beep(); };
 
 TfrmMain::TfrmMain(TData &data, const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TfrmMain>()), m_data(data)
@@ -141,11 +146,14 @@ void TfrmMain::bindCommands()
     bind(ui->actDisconnect, &TfrmMain::connectionExecute);
     bind(ui->FileExit1, &TfrmMain::FileExit1Execute);
     bind(ui->actOrders, &TfrmMain::actOrdersExecute);
+    for (QAction *order : {ui->actInsert, ui->actInsertRefusal, ui->actEdit, ui->actView})
+        bind(order, &TfrmMain::actActionExecute);
+    bind(ui->actDelete, &TfrmMain::actDeleteExecute);
+    bind(ui->actPrint, &TfrmMain::actPrintExecute);
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
     bind(ui->actProduct, &TfrmMain::actProductExecute);
     bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
     bind(ui->actRepProduct, &TfrmMain::actRepProductExecute);
-    bind(ui->actPrint, &TfrmMain::actPrintExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
@@ -295,6 +303,85 @@ void TfrmMain::actOrdersExecute(QAction *sender)
     shown->recountTotals();
 }
 
+TfrmOrders *TfrmMain::journal() const
+{
+    for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList())
+        if (auto *orders = qobject_cast<TfrmOrders *>(subWindow->widget()))
+            return orders;
+    return nullptr;
+}
+
+void TfrmMain::actActionExecute(QAction *sender)
+{
+    const QString caption = commandCaption(sender);
+    db::Dataset *orders = m_data.qOrders;
+    if (sender == ui->actInsert || sender == ui->actInsertRefusal) {
+        // The header rules give the new header its defaults and ask for its
+        // customer before the editor opens.
+        m_data.RefusalMode = sender == ui->actInsertRefusal;
+        orders->append();
+    } else {
+        m_data.RefusalMode = orders->field(kRefusal)->asBoolean();
+        // Viewing leaves the header browsing until a header box is typed into.
+        if (sender == ui->actEdit)
+            orders->edit(); // on an empty list: a new order
+    }
+    runOrderEditor(caption);
+}
+
+void TfrmMain::runOrderEditor(const QString &caption)
+{
+    TfrmOrder editor(m_data, caption, commandCaption(ui->actInsert), commandCaption(ui->actInsertRefusal), this);
+    if (m_data.showHints()) {
+        TfmHint::create(editor.orderHintArea(), Messages().lAddOrderCustomerHint, HintAlign::Top);
+        TfmDBNavHint::create(editor.orderHintArea(), Messages().fixedOrderButtonsHint);
+        TfmHint::create(editor.editHintArea(), Messages().lProductAddingHint, HintAlign::Fill);
+    }
+    // Lines the editor could not read leave the header to be put back as if
+    // the editor had been cancelled.
+    const bool ok = editor.openLines() && editor.exec() == QDialog::Accepted;
+    m_data.EndOrderEdit(ok);
+}
+
+void TfrmMain::actDeleteExecute(QAction *)
+{
+    if (!Switches().silentDelete && deleteTone)
+        deleteTone();
+    if (!m_data.userPort().warn(FormatMessage(Messages().lDelMes, {QStringLiteral("\n\r")}),
+                                UserPort::Buttons::OkCancel))
+        return;
+    db::Dataset *orders = m_data.qOrders;
+    const QVariant id = orders->field(QStringLiteral("id"))->value();
+    try {
+        db::Transaction transaction(m_data.ADOConnection);
+        orders->remove();
+        transaction.commit();
+    } catch (const db::DataError &error) {
+        // Rolled back: the header may be gone from the list and its sum from
+        // the totals while the file still holds it, so the journal reads its
+        // headers again and counts them afresh.
+        if (orders->isActive()) {
+            guarded(this, [&] {
+                orders->requery();
+                if (TfrmOrders *shown = journal())
+                    shown->recountTotals();
+                orders->locate(QStringLiteral("id"), id);
+            });
+        }
+        throw m_data.ADOConnection.told(error, {}, orders->name());
+    }
+}
+
+void TfrmMain::actPrintExecute(QAction *)
+{
+    // The journal's headers as it filters them, under its period.
+    TfrmOrders *shown = journal();
+    if (!shown)
+        return;
+    m_data.ReportCaption = shown->periodCaption();
+    RunReport(m_data, QStringLiteral("repOrders"), this);
+}
+
 void TfrmMain::actSettingsExecute(QAction *)
 {
     TfrmSettings dialog(m_data, this);
@@ -337,20 +424,6 @@ void TfrmMain::actRepProductExecute(QAction *)
 {
     TfrmRepProduct report(m_data, this);
     report.exec();
-}
-
-void TfrmMain::actPrintExecute(QAction *)
-{
-    // The journal's headers as it filters them, under its period.
-    TfrmOrders *journal = nullptr;
-    for (QMdiSubWindow *subWindow : ui->mdiArea->subWindowList())
-        if (auto *orders = qobject_cast<TfrmOrders *>(subWindow->widget()))
-            journal = orders;
-    if (!journal)
-        return;
-    m_data.ReportCaption = FormatMessage(Messages().lPeriodCaption,
-                                         {FormatShortDate(journal->beginDate()), FormatShortDate(journal->endDate())});
-    RunReport(m_data, QStringLiteral("repOrders"), this);
 }
 
 void TfrmMain::CustomizeActionBarsExecute(QAction *)

@@ -12,6 +12,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class TData;
+class TfrmOrders;
 class THelpWindow;
 
 namespace Ui {
@@ -67,6 +68,10 @@ public:
     /// Rebuilds the caption: the application title, then the current catalogue date.
     void refreshCaption();
 
+    /// The tone sounded before the delete question (the system's beep);
+    /// replaceable, so that a test hears it.
+    static std::function<void()> deleteTone;
+
     // --- bars -------------------------------------------------------------------------------
     /// The tool bar's entries in order: command names, "-" for a separator.
     QStringList toolBarLayout() const;
@@ -91,11 +96,16 @@ private:
     void connectionExecute(QAction *sender);
     void FileExit1Execute(QAction *sender);
     void actOrdersExecute(QAction *sender);
+    void actActionExecute(QAction *sender);
+    void runOrderEditor(const QString &caption);
+    void actDeleteExecute(QAction *sender);
+    void actPrintExecute(QAction *sender);
+    /// The open orders journal; nullptr while it is closed.
+    TfrmOrders *journal() const;
     void actSettingsExecute(QAction *sender);
     void actProductExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
     void actRepProductExecute(QAction *sender);
-    void actPrintExecute(QAction *sender);
     void CustomizeActionBarsExecute(QAction *sender);
     void actHelpExecute(QAction *sender);
     void actSupportExecute(QAction *sender);

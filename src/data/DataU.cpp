@@ -116,6 +116,7 @@ void TData::afterDisconnect()
     // Every dataset is closed now; no count may outlive the connection, and
     // an open journal shows no headers, so no totals either.
     m_lookupUses.clear();
+    m_staleTotals.clear();
     setCurrentCatalogDate(QVariant());
     m_port.refreshMainCaption();
     JournalTotal = OrdersTotal = RefusalsTotal = 0;

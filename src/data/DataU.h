@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <functional>
 #include <memory>
 #include <span>
@@ -117,8 +118,22 @@ public:
     /// Stores or drops the record being entered in `field`'s dataset: a new
     /// record whose `field` is empty is dropped.
     void PostPendingLine(db::Field *field);
-    /// Sums the current order's lines into its header and stores the header.
+    /// Sums the current order's lines (qOrder, open) into its header and
+    /// stores the header. Throws db::DataError, or db::AbortError when the
+    /// user was told the header has no customer; the header then stays in
+    /// editing with the new totals.
     void RecalculateOrder();
+    /// Ends a run of the order editor on the current header, with OK (Save)
+    /// or not (Cancel, the close box): on Cancel a line being entered is
+    /// dropped; a header being edited is stored on OK, its unsaved changes
+    /// dropped otherwise (a never-stored one disappears). A stored header
+    /// whose totals may disagree with its lines (a line stored or deleted,
+    /// or its kind changed, since its last RecalculateOrder) is then
+    /// recalculated. Needs qOrders open, and qOrder open over the header's
+    /// lines. Throws db::DataError: a failed store on OK leaves the header
+    /// in editing; a failed recalculation leaves it browsing with its stored
+    /// values, and it is recalculated at its next end.
+    void EndOrderEdit(bool ok);
     /// The entry panel of the window that edits `dataset` (null when none).
     EntryPanel *EntryPanelOf(const db::Dataset *dataset) const;
     void setEntryPanel(const db::Dataset *dataset, EntryPanel *panel);
@@ -210,6 +225,7 @@ private:
     void qOrderBeforePost(db::Dataset &dataset);
     void qOrderCalcFields(db::Dataset &dataset);
     void qOrderPostError(db::Dataset &dataset, const db::DataError &error, db::PostErrorAction &action);
+    void markTotalsStale(const QVariant &orderId);
     void bindProductRules();
     void qProductAfterInsert(db::Dataset &dataset);
     void qProductWhileStoring(db::Dataset &dataset);
@@ -238,6 +254,10 @@ private:
     CatalogueDateBox *m_newCatalogueMarker = nullptr;
     bool m_productLinesMoved = false; // a stored product's new identifier went to its lines
     QHash<const db::Dataset *, EntryPanel *> m_entryPanels;
+    // Headers whose stored totals may disagree with their lines since their
+    // last recalculation; and the header being deleted.
+    QSet<qint64> m_staleTotals;
+    QVariant m_deletingOrder;
     QHash<const db::Dataset *, std::vector<std::pair<QString, std::function<QString()>>>> m_filterBoxes;
 
     std::vector<std::unique_ptr<db::Dataset>> m_ownedDatasets;

@@ -28,13 +28,20 @@ void TData::bindOrderRules()
 {
     qOrders->afterInsert = [this](Dataset &d) { qOrdersAfterInsert(d); };
     qOrders->afterEdit = [this](Dataset &d) { qOrdersAfterEdit(d); };
-    qOrders->beforeDelete = [this](Dataset &d) { qOrdersAfterEdit(d); };
+    qOrders->beforeDelete = [this](Dataset &d) {
+        m_deletingOrder = d.field(kId)->value();
+        qOrdersAfterEdit(d);
+    };
     qOrders->beforePost = [this](Dataset &d) { qOrdersBeforePost(d); };
     // The header and its customer's points are stored as one unit.
     qOrders->whileStoring = [this](Dataset &) { UpdateCustomerPoints(); };
     qOrders->whileDeleting = [this](Dataset &) { UpdateCustomerPoints(); };
     qOrders->afterPost = [this](Dataset &d) { qOrdersAfterPost(d); };
-    qOrders->afterDelete = [this](Dataset &d) { qOrdersAfterPost(d); };
+    qOrders->afterDelete = [this](Dataset &d) {
+        if (!m_deletingOrder.isNull())
+            m_staleTotals.remove(m_deletingOrder.toLongLong());
+        qOrdersAfterPost(d);
+    };
     qOrders->setOnFilterRecord([this](Dataset &d) { return qOrdersFilterRecord(d); });
     qCustomer->setOnFilterRecord([this](Dataset &d) { return qOrdersFilterRecord(d); });
 
@@ -42,7 +49,13 @@ void TData::bindOrderRules()
     qOrder->afterInsert = [this](Dataset &d) { qOrderAfterInsert(d); };
     qOrder->afterEdit = [this](Dataset &d) { DataSetAfterEdit(d); };
     qOrder->beforePost = [this](Dataset &d) { qOrderBeforePost(d); };
-    qOrder->afterPost = [this](Dataset &d) { qOrderAfterPost(d); };
+    // A line stored or deleted changes what its header's totals should be;
+    // a line edit cancelled does not.
+    qOrder->afterPost = [this](Dataset &d) {
+        markTotalsStale(d.field(QStringLiteral("id_orders"))->value());
+        qOrderAfterPost(d);
+    };
+    qOrder->afterDelete = [this](Dataset &d) { markTotalsStale(d.param(kId).value()); };
     qOrder->afterCancel = [this](Dataset &d) { qOrderAfterPost(d); };
     qOrder->onCalcFields = [this](Dataset &d) { qOrderCalcFields(d); };
     qOrder->onPostError = [this](Dataset &d, const db::DataError &e, db::PostErrorAction &a) {
@@ -86,6 +99,19 @@ void TData::qOrdersAfterEdit(Dataset &dataset)
 
 void TData::qOrdersBeforePost(Dataset &dataset)
 {
+    // An order's points belong to its customer: a header is never stored
+    // without one, nor loses the one it was stored with.
+    db::Field *customer = dataset.field(kCustomerId);
+    if (customer->asString().trimmed().isEmpty()
+        && (dataset.state() == db::DatasetState::Insert || !customer->oldValue().toString().trimmed().isEmpty())) {
+        m_port.showError(Messages().lEnterCustomerFirst);
+        throw db::AbortError();
+    }
+    // Lines take their sign from the header's kind, so a kind stored
+    // changed leaves the totals to be recalculated.
+    db::Field *refusal = dataset.field(kRefusal);
+    if (dataset.state() == db::DatasetState::Edit && refusal->oldValue().toBool() != refusal->asBoolean())
+        markTotalsStale(dataset.field(kId)->value());
     if (dataset.state() == db::DatasetState::Insert) {
         qGetOrderID->close();
         try {
@@ -348,4 +374,40 @@ void TData::RecalculateOrder()
     qOrders->field(kTotalSum)->setValue(sum);
     qOrders->field(kTotalPoints)->setValue(points);
     qOrders->post();
+    m_staleTotals.remove(qOrders->field(kId)->asInteger());
+}
+
+void TData::markTotalsStale(const QVariant &orderId)
+{
+    if (!orderId.isNull())
+        m_staleTotals.insert(orderId.toLongLong());
+}
+
+void TData::EndOrderEdit(bool ok)
+{
+    if (!ok && qOrder->isActive() && qOrder->isEditing())
+        qOrder->cancel();
+    // A header never stored has no lines (the first line stores it).
+    const bool stored = qOrders->state() != db::DatasetState::Insert;
+    if (qOrders->isEditing()) {
+        if (ok)
+            qOrders->post();
+        else
+            qOrders->cancel();
+    }
+    // Stored lines stay whatever the editor's result; their header's totals,
+    // and with them its customer's points, must follow them.
+    if (!stored || qOrders->isEmpty() || !m_staleTotals.contains(qOrders->field(kId)->asInteger()))
+        return;
+    try {
+        if (qOrder->isEditing())
+            qOrder->cancel();
+        // The lines are valued again with the header's kind as stored.
+        qOrder->requery();
+        RecalculateOrder();
+    } catch (...) {
+        if (qOrders->isEditing())
+            qOrders->cancel();
+        throw;
+    }
 }

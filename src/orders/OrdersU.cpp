@@ -147,6 +147,12 @@ QDate TfrmOrders::endDate() const
     return ui->dtpEnd->date();
 }
 
+QString TfrmOrders::periodCaption() const
+{
+    // The end is written as the journal shows it: the day it excludes.
+    return FormatMessage(Messages().lPeriodCaption, {FormatShortDate(beginDate()), FormatShortDate(endDate())});
+}
+
 TqubDBGrid *TfrmOrders::grid() const
 {
     return ui->grdOrders;

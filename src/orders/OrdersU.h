@@ -52,6 +52,9 @@ public:
 
     QDate beginDate() const;
     QDate endDate() const;
+    /// The printed list's caption: lPeriodCaption filled with the first day
+    /// shown and the first day no longer shown, in the short date format.
+    QString periodCaption() const;
     TqubDBGrid *grid() const;
 
     void showTotal(const QString &box, const QString &text) override;

@@ -582,4 +582,152 @@ TEST_F(OrderLinesTest, FocusFailure_ReportsTheBoxAndEditingGoesOn)
     data->qOrder->cancel();
 }
 
+
+// The editor closed by Cancel or its close box after lines were stored: the
+// lines stay, and the totals and the customer's points follow them.
+class OrderEndTest : public OrderLinesTest
+{
+protected:
+    /// The stored totals of order `id` as "sum/points".
+    QString stored(int id)
+    {
+        return scalar("select totalsum || '/' || totalpoints from orders where id = " + QString::number(id)).toString();
+    }
+    /// Every header's totals minus the signed values of its lines.
+    double unmatched()
+    {
+        return scalar("select coalesce(sum(abs(o.totalsum - coalesce((select sum(p.price * l.amount * "
+                      "(case when o.refusal then -1 else 1 end)) from ordered l join product p on p.id = l.id_product "
+                      "and p.dateprice = l.dateprice where l.id_orders = o.id), 0))), 0) from orders o")
+            .toDouble();
+    }
+};
+
+TEST_F(OrderEndTest, CancelAfterLinesWereStored_TotalsAndPointsFollowTheLines)
+{
+    for (const bool refusal : {false, true}) {
+        data->RefusalMode = refusal;
+        choose("C");
+        data->qOrders->append();
+        addLine("AAA-01", 2);
+        const int order = data->qOrders->field("id")->asInteger();
+        EXPECT_EQ(stored(order), "0.0/0.0");
+        data->EndOrderEdit(false);
+        EXPECT_EQ(data->qOrders->state(), db::DatasetState::Browse);
+        EXPECT_EQ(stored(order), refusal ? "-20.0/-6.0" : "20.0/6.0");
+        EXPECT_EQ(scalar("select count(*) from ordered where id_orders = " + QString::number(order)).toInt(), 1);
+    }
+    EXPECT_EQ(points("C"), 0.0); // the order and the refusal of the same goods
+    EXPECT_EQ(drift(), 0.0);
+
+    // A line deleted counts as much as one stored.
+    ASSERT_TRUE(data->qOrders->locate("id", 1));
+    data->qOrders->edit();
+    data->qOrder->remove();
+    data->EndOrderEdit(false);
+    EXPECT_EQ(stored(1), "0.0/0.0");
+    EXPECT_EQ(points("C"), -6.0);
+    EXPECT_EQ(unmatched(), 0.0);
+}
+
+TEST_F(OrderEndTest, OldOrderWithoutLineChanges_CancelStoresNothingAndOkStoresTheHeader)
+{
+    // Stored totals that its lines do not explain: only a recalculation would change them.
+    const int order = storeOrder("C", 100, 10);
+    exec("insert into ordered values (" + QString::number(order) + ", 'AAA-01', 1, '2007-03-01 00:00:00.000')");
+    const QDateTime newDate(QDate(2007, 5, 1), QTime(0, 0));
+    const int before = statements();
+    for (const bool ok : {false, true}) {
+        ASSERT_TRUE(data->qOrders->locate("id", order));
+        data->qOrders->edit();
+        data->qOrders->field("ordersdate")->setValue(newDate);
+        data->qOrder->append(); // a line started and given up
+        data->qOrder->cancel();
+        data->qOrder->edit(); // a line changed and the change dropped
+        data->qOrder->field("amount")->setValue(5);
+        data->qOrder->cancel();
+        data->EndOrderEdit(ok);
+        EXPECT_EQ(data->qOrders->state(), db::DatasetState::Browse);
+        EXPECT_EQ(scalar("select ordersdate from orders").toString() == "2007-05-01 00:00:00.000", ok);
+    }
+    EXPECT_EQ(stored(order), "100.0/10.0");
+    EXPECT_EQ(statements(), before);
+}
+
+TEST_F(OrderEndTest, NeverStoredHeader_Dropped)
+{
+    choose("C");
+    data->qOrders->append();
+    data->EndOrderEdit(false);
+    EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
+    EXPECT_EQ(data->qOrders->state(), db::DatasetState::Browse);
+}
+
+TEST_F(OrderEndTest, KindStoredChanged_TotalsFollowTheLines)
+{
+    choose("C");
+    data->qOrders->append();
+    addLine("AAA-01", 1);
+    data->RecalculateOrder();
+    ASSERT_EQ(points("C"), 3.0);
+    // The kind stored on its own, as Reverse does for an order being viewed.
+    data->qOrders->edit();
+    data->qOrders->field("refusal")->setValue(true);
+    data->qOrders->post();
+    data->EndOrderEdit(false);
+    EXPECT_EQ(stored(1), "-10.0/-3.0");
+    EXPECT_EQ(points("C"), -3.0);
+}
+
+TEST_F(OrderEndTest, FailedRecalculation_ToldOnceBrowsingStoredValuesAndRecalculatedAtTheNextEnd)
+{
+    choose("C");
+    data->qOrders->append();
+    addLine("AAA-01", 1);
+    exec("create trigger refuse_c before update of totalpoints on customer when new.id = 'C' "
+         "begin select raise(abort, 'points refused'); end");
+    EXPECT_THROW(data->EndOrderEdit(false), db::DataError);
+    EXPECT_EQ(data->qOrders->state(), db::DatasetState::Browse);
+    EXPECT_EQ(data->qOrders->field("totalpoints")->asFloat(), 0.0);
+    EXPECT_EQ(stored(1), "0.0/0.0");
+    EXPECT_EQ(drift(), 0.0);
+
+    // Opened again and cancelled with no line changed: its totals are still
+    // owed to its lines.
+    exec("drop trigger refuse_c");
+    ASSERT_TRUE(data->qOrders->locate("id", 1));
+    data->qOrders->edit();
+    data->EndOrderEdit(false);
+    EXPECT_EQ(stored(1), "10.0/3.0");
+    EXPECT_EQ(points("C"), 3.0);
+    EXPECT_EQ(drift(), 0.0);
+}
+
+TEST_F(OrderRulesTest, HeaderWithoutCustomer_NeverStoredNorLosesItsCustomer)
+{
+    choose(QString());
+    data->qOrders->append();
+    EXPECT_THROW(data->qOrders->post(), db::AbortError);
+    EXPECT_EQ(port.errors, QStringList({"Enter customer name (ID) first"}));
+    EXPECT_EQ(data->qOrders->state(), db::DatasetState::Insert);
+    data->qOrders->cancel();
+    EXPECT_EQ(scalar("select count(*) from orders").toInt(), 0);
+
+    const int order = storeOrder("C", 10, 1);
+    ASSERT_TRUE(data->qOrders->locate("id", order));
+    data->qOrders->edit();
+    data->qOrders->field("id_customer")->setValue(QStringLiteral(" "));
+    EXPECT_THROW(data->qOrders->post(), db::AbortError);
+    EXPECT_EQ(port.errors.size(), 2);
+    data->qOrders->cancel();
+    EXPECT_EQ(points("C"), 1.0);
+
+    // One stored without a customer long ago can still be stored.
+    exec("insert into orders (id, totalsum, totalpoints) values (7, 5, 1)");
+    data->qOrders->requery();
+    changeOrder(7, [](Dataset &h) { h.field("totalsum")->setValue(6); });
+    EXPECT_EQ(scalar("select totalsum from orders where id = 7").toDouble(), 6.0);
+    EXPECT_EQ(port.errors.size(), 2);
+}
+
 } // namespace

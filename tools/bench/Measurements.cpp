@@ -13,6 +13,7 @@
 #include "CustomerTable.h"
 
 #include "engine/Connection.h"
+#include "engine/DataSource.h"
 #include "engine/Statement_p.h"
 #include "engine/WallClock.h"
 
@@ -497,6 +498,95 @@ bool gridExport(const Database &database, int repeat, QTextStream &out)
     return met;
 }
 
+/// Answers every customer chooser with the first customer.
+class FirstCustomerPort : public ConsoleUserPort
+{
+public:
+    bool chooseRecord(db::DataSource &source, const ChooserOptions &, const std::function<void()> &readChoice) override
+    {
+        source.dataset()->first();
+        readChoice();
+        return true;
+    }
+};
+
+/// What the order editor stores, without its window, while the journal
+/// holds every order: a new order's first line (its header is stored first
+/// and read back by its number, not with all the others), each further
+/// line, and Save of an order of 50 lines. The orders made are deleted again.
+bool orderEntry(const Database &database, int repeat, QTextStream &out)
+{
+    QTemporaryDir folder;
+    const QString programFolder = programFolderFor(folder, database);
+    FirstCustomerPort port;
+    TData data(programFolder + QStringLiteral("quorvel"), port);
+    data.connect();
+    db::Dataset &orders = *data.qOrders;
+    db::Dataset &lines = *data.qOrder;
+    orders.open();
+    lines.open();
+    const int before = orders.recordCount();
+
+    // Every line of an order names another product of the current catalogue.
+    QStringList products;
+    data.qProduct->open();
+    for (int i = 0; i < data.qProduct->recordCount(); ++i)
+        products << data.qProduct->valueAt(i, data.qProduct->field(QStringLiteral("id"))).toString();
+    data.qProduct->close();
+    constexpr int kSavedLines = 50;
+    if (products.size() <= kSavedLines + repeat + 1) {
+        out << "  skipped: the current catalogue holds " << products.size() << " products\n";
+        return true;
+    }
+
+    QList<int> made;
+    int next = 0;
+    const auto newOrder = [&] {
+        data.RefusalMode = false;
+        orders.append();
+        next = 0;
+    };
+    const auto addLine = [&] {
+        lines.append();
+        lines.field(QStringLiteral("id_product"))->setValue(products[next++]);
+        lines.post();
+    };
+    const auto keep = [&] { made << orders.field(QStringLiteral("id"))->asInteger(); };
+
+    const Timing first = time(
+        repeat,
+        [&] {
+            addLine();
+            keep();
+        },
+        newOrder);
+    const Timing further = time(repeat, addLine);
+    const Timing save = time(
+        repeat,
+        [&] {
+            data.PostPendingLine(lines.field(QStringLiteral("id_product")));
+            data.RecalculateOrder();
+        },
+        [&] {
+            newOrder();
+            for (int i = 0; i < kSavedLines; ++i)
+                addLine();
+            keep();
+            lines.append(); // the next line, empty, as Enter leaves it
+        });
+    for (const int order : made)
+        if (orders.locate(QStringLiteral("id"), order))
+            orders.remove();
+
+    const bool met = first.median < 0.05 && further.median < 0.02 && save.median < 0.05;
+    out << "  orders " << before << ", products in the current catalogue " << products.size() << "\n"
+        << "  a new order's first line    " << ms(first.median) << " (best " << ms(first.best) << ")\n"
+        << "  a further line             " << ms(further.median) << " (best " << ms(further.best) << ")\n"
+        << "  Save of a 50-line order     " << ms(save.median) << " (best " << ms(save.best) << ")"
+        << (met ? "  (targets: 50 ms, 20 ms, 50 ms: met)\n" : "  (targets: 50 ms, 20 ms, 50 ms: MISSED)\n");
+    return met;
+}
+
 } // namespace
 
 const std::vector<Measurement> &measurements()
@@ -506,6 +596,7 @@ const std::vector<Measurement> &measurements()
         {"product sales report against SQLite alone", salesReport},
         {"journal print of 10,000 headers to PDF", journalPrint},
         {"To Excel of every customer", gridExport},
+        {"order entry with every order in the journal", orderEntry},
         {"root department against a plain scan", rootDepartment},
         {"department tool against the sqlite3 shell", departmentProcess},
         {"bonus explanations of the root department", explanations},

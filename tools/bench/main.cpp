@@ -1,7 +1,8 @@
-// bench [--sizes N,M,...] [--data DIR] [--repeat R]
+// bench [--sizes N,M,...] [--data DIR] [--repeat R] [--only TEXT]
 // Makes (or reuses) generated databases with makedb from the program folder
 // and runs every measurement on each, then the chain measurements on one
-// chain of sponsors. Exit status 1 when a target was missed, 2 for wrong
+// chain of sponsors; with --only, just the measurements whose name holds
+// TEXT (letter case aside), so that one step can be timed alone. Exit status 1 when a target was missed, 2 for wrong
 // arguments or a database that could not be made.
 
 #include "Bench.h"
@@ -17,12 +18,13 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
 #include <malloc.h>
 #include <cstring>
 
 namespace {
 
-const char *const kUsage = "Usage: bench [--sizes 10000,100000] [--data DIR] [--repeat 5]\n";
+const char *const kUsage = "Usage: bench [--sizes 10000,100000] [--data DIR] [--repeat 5] [--only TEXT]\n";
 
 /// Runs makedb from the program folder with `arguments`. Throws db::DataError.
 void makedb(const QString &folder, const QStringList &arguments)
@@ -114,10 +116,25 @@ bench::Database catalogues(const QString &folder, QTextStream &out)
     return db;
 }
 
-bool runAll(const std::vector<bench::Measurement> &list, const bench::Database &db, int repeat, QTextStream &out)
+/// Whether the measurement `name` runs: every one without --only.
+bool chosen(const QString &only, const QString &name)
+{
+    return only.isEmpty() || name.contains(only, Qt::CaseInsensitive);
+}
+
+bool anyChosen(const std::vector<bench::Measurement> &list, const QString &only)
+{
+    return std::any_of(list.begin(), list.end(),
+                       [&](const bench::Measurement &m) { return chosen(only, QString::fromUtf8(m.name)); });
+}
+
+bool runAll(const std::vector<bench::Measurement> &list, const bench::Database &db, int repeat, const QString &only,
+            QTextStream &out)
 {
     bool allMet = true;
     for (const bench::Measurement &measurement : list) {
+        if (!chosen(only, QString::fromUtf8(measurement.name)))
+            continue;
         out << "- " << measurement.name << "\n";
         allMet = measurement.run(db, repeat, out) && allMet;
         out.flush();
@@ -149,6 +166,7 @@ int main(int argc, char *argv[])
     QList<int> sizes = {10000, 100000};
     QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench-data"));
     int repeat = 5;
+    QString only;
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() == 2 && arguments[0] == u"--start-program")
         return bench::startProgramOnce(arguments[1]);
@@ -169,6 +187,8 @@ int main(int argc, char *argv[])
             }
         } else if (arg == u"--data" && hasValue) {
             folder = arguments[++i];
+        } else if (arg == u"--only" && hasValue) {
+            only = arguments[++i];
         } else if (arg == u"--repeat" && hasValue) {
             repeat = arguments[++i].toInt(&ok);
             ok = ok && repeat > 0;
@@ -182,22 +202,30 @@ int main(int argc, char *argv[])
     }
 
     bool allMet = true;
-    out << "== start-up\n";
-    out.flush();
-    allMet = bench::startup(repeat, out) && allMet;
+    if (chosen(only, QStringLiteral("start-up"))) {
+        out << "== start-up\n";
+        out.flush();
+        allMet = bench::startup(repeat, out) && allMet;
+    }
     try {
-        for (const int customers : sizes) {
-            out << "== " << customers << " customers\n";
-            out.flush();
-            allMet = runAll(bench::measurements(), database(folder, customers, out), repeat, out) && allMet;
+        if (anyChosen(bench::measurements(), only)) {
+            for (const int customers : sizes) {
+                out << "== " << customers << " customers\n";
+                out.flush();
+                allMet = runAll(bench::measurements(), database(folder, customers, out), repeat, only, out) && allMet;
+            }
         }
         const int generations = 3000;
-        out << "== chain of " << generations << " generations\n";
-        out.flush();
-        allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, out) && allMet;
-        out << "== catalogues\n";
-        out.flush();
-        allMet = runAll(bench::catalogueMeasurements(), catalogues(folder, out), repeat, out) && allMet;
+        if (anyChosen(bench::chainMeasurements(), only)) {
+            out << "== chain of " << generations << " generations\n";
+            out.flush();
+            allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, only, out) && allMet;
+        }
+        if (anyChosen(bench::catalogueMeasurements(), only)) {
+            out << "== catalogues\n";
+            out.flush();
+            allMet = runAll(bench::catalogueMeasurements(), catalogues(folder, out), repeat, only, out) && allMet;
+        }
     } catch (const db::DataError &error) {
         out.flush();
         err << "bench: " << error.text() << "\n";

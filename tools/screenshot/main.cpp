@@ -22,7 +22,9 @@
 #include "organization/Department.h"
 #include "reports/RepProduct.h"
 #include "reports/Reports.h"
+#include "orders/OrderU.h"
 #include "widgets/DateU.h"
+#include "widgets/qubDBGrid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,6 +106,45 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
     poll.stop();
     if (!seen)
         std::fprintf(stderr, "screenshot: no window opened for %s\n", qPrintable(name));
+    return saved;
+}
+
+// Runs an order command: its customer chooser picks the first customer, and
+// the editor is rendered (after `prepare`) and closed with its close box.
+bool saveOrderEditor(const std::function<void()> &open, const QDir &out, const QString &name,
+                     const std::function<void(TfrmOrder *)> &prepare = {})
+{
+    bool saved = false, seen = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (auto *chooser = qobject_cast<TfrmRef *>(modal)) {
+            chooser->dataset().first();
+            chooser->actChooseUpdate();
+            chooser->chooseCommand()->trigger();
+            return;
+        }
+        auto *editor = qobject_cast<TfrmOrder *>(modal);
+        if (!editor || seen)
+            return;
+        seen = true;
+        poll.stop();
+        // The editor's own loop runs what it opens.
+        QMetaObject::invokeMethod(editor, [&, editor] {
+            if (prepare)
+                prepare(editor);
+            saved = save(editor, out, name);
+            editor->close();
+        }, Qt::QueuedConnection);
+    });
+    poll.start();
+    guarded(nullptr, open);
+    poll.stop();
+    if (!seen)
+        std::fprintf(stderr, "screenshot: no order editor opened for %s\n", qPrintable(name));
     return saved;
 }
 
@@ -341,6 +382,22 @@ int main(int argc, char *argv[])
             && ok;
         const TData::DepReportScope scope(data, department.DepList());
         ok = saveReport(data, QStringLiteral("repDep"), out, QStringLiteral("report-department")) && ok;
+    }
+    // The order editor as Add Order opens it, with the hints of the settings
+    // above and its first line being typed; and a stored refusal as Edit
+    // Order shows it. The close box puts the lines typed into the order.
+    if (mainWindow.mdiArea()->subWindowList().size() > 1) {
+        const auto run = [&mainWindow](const char *name) {
+            return [&mainWindow, name] { mainWindow.runCommand(mainWindow.command(QLatin1String(name))); };
+        };
+        ok = saveOrderEditor(run("actInsert"), out, QStringLiteral("order-new.png"), [&data](TfrmOrder *editor) {
+                 emit editor->findChild<TqubDBGrid *>(QStringLiteral("grdOrder"))->gridDoubleClicked();
+                 data.qOrder->field(QStringLiteral("id_product"))->setValue(QStringLiteral("SKN-01"));
+             })
+            && ok;
+        data.qOrders->setFilterText(QString());
+        if (data.qOrders->locate(QStringLiteral("refusal"), true))
+            ok = saveOrderEditor(run("actEdit"), out, QStringLiteral("order-refusal.png")) && ok;
     }
 
     if (QMenu *file = mainWindow.findChild<QMenu *>(QStringLiteral("mnuFile"))) {
