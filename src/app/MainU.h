@@ -93,6 +93,7 @@ private:
     void actOrdersExecute(QAction *sender);
     void actSettingsExecute(QAction *sender);
     void actProductExecute(QAction *sender);
+    void actCustomerExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
     void actRepProductExecute(QAction *sender);
     void actPrintExecute(QAction *sender);

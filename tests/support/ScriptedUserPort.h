@@ -22,6 +22,7 @@ public:
         EXPECT_TRUE(m_choosers.empty()) << m_choosers.size() << " scripted choosers left unused";
         EXPECT_TRUE(m_customerDialogs.empty()) << m_customerDialogs.size() << " scripted dialogs left unused";
         EXPECT_TRUE(m_dates.empty()) << m_dates.size() << " scripted dates left unused";
+        EXPECT_TRUE(m_inputs.empty()) << m_inputs.size() << " scripted inputs left unused";
     }
 
     /// The next confirmation is answered `answer`.
@@ -32,6 +33,8 @@ public:
     void expectCustomerDialog(DialogScript script) { m_customerDialogs.push_back(std::move(script)); }
     /// The next date dialog gives `day` (nothing: cancelled).
     void expectDate(std::optional<QDate> day) { m_dates.push_back(day); }
+    /// The next input box gives `text` (nothing: cancelled).
+    void expectInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
 
     void showError(const QString &text) override { errors << text; }
     void showInformation(const QString &text) override { information << text; }
@@ -75,6 +78,19 @@ public:
         return day;
     }
 
+    std::optional<QString> inputText(const QString &title, const QString &prompt) override
+    {
+        inputPrompts << title + u'|' + prompt;
+        if (m_inputs.empty()) {
+            ADD_FAILURE() << "Unexpected input box";
+            return std::nullopt;
+        }
+        std::optional<QString> text = std::move(m_inputs.front());
+        m_inputs.pop_front();
+        return text;
+    }
+
+    QStringList inputPrompts;
     QStringList errors, information, confirmations, chooserCaptions, dialogCaptions, coordinators;
     QList<QDate> datePresets;
     int captionRefreshes = 0;
@@ -94,4 +110,5 @@ private:
     std::deque<bool> m_confirmations;
     std::deque<DialogScript> m_choosers, m_customerDialogs;
     std::deque<std::optional<QDate>> m_dates;
+    std::deque<std::optional<QString>> m_inputs;
 };
