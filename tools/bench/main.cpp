@@ -1,4 +1,4 @@
-// bench [--sizes N,M,...] [--data DIR] [--repeat R]
+// bench [--sizes N,M,...] [--data DIR] [--repeat R] [--only TEXT]
 // Makes (or reuses) generated databases with makedb from the program folder
 // and runs every measurement on each, then the chain measurements on one
 // chain of sponsors. Exit status 1 when a target was missed, 2 for wrong
@@ -18,11 +18,22 @@
 #include <QProcess>
 
 #include <malloc.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-const char *const kUsage = "Usage: bench [--sizes 10000,100000] [--data DIR] [--repeat 5]\n";
+const char *const kUsage = "Usage: bench [--sizes 10000,100000] [--data DIR] [--repeat 5] [--only TEXT]\n";
+
+/// Only the measurements whose names hold this text (all when empty).
+QString g_only;
+
+bool wanted(const std::vector<bench::Measurement> &list)
+{
+    return std::any_of(list.begin(), list.end(), [](const bench::Measurement &m) {
+        return QString::fromUtf8(m.name).contains(g_only, Qt::CaseInsensitive);
+    });
+}
 
 /// Runs makedb from the program folder with `arguments`. Throws db::DataError.
 void makedb(const QString &folder, const QStringList &arguments)
@@ -94,6 +105,40 @@ bench::Database chain(const QString &folder, int generations, QTextStream &out)
     return db;
 }
 
+/// Customer 1 with `members` direct members, made on first use. Throws db::DataError.
+bench::Database wide(const QString &folder, int members, QTextStream &out)
+{
+    bench::Database db{QDir(folder).filePath(QStringLiteral("wide-%1.mdb").arg(members)), members + 1,
+                       QStringLiteral("1")};
+    if (QFileInfo::exists(db.path)) {
+        out << "database " << db.path << " (reused)\n";
+        return db;
+    }
+    const QString part = db.path + QStringLiteral(".part");
+    QFile::remove(part);
+    makedb(folder, {part});
+    {
+        db::Connection connection;
+        connection.openFile(part);
+        db::Transaction transaction(connection);
+        db::Statement insert(connection.handle(),
+                             QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
+                                            "values (:id, :sponsor, :name, 1)"));
+        for (int i = 1; i <= members + 1; ++i) {
+            insert.reset();
+            insert.bind(QStringLiteral(":id"), QString::number(i));
+            insert.bind(QStringLiteral(":sponsor"), i == 1 ? QVariant() : QVariant(QStringLiteral("1")));
+            insert.bind(QStringLiteral(":name"), QStringLiteral("Member %1").arg(members + 1 - i, 5, 10, QLatin1Char('0')));
+            insert.execute();
+        }
+        transaction.commit();
+    }
+    if (!QFile::rename(part, db.path))
+        throw db::DataError(QStringLiteral("cannot rename %1").arg(part));
+    out << "database " << db.path << " (made)\n";
+    return db;
+}
+
 /// Ten catalogues of 5,000 products each, made on first use. Throws db::DataError.
 bench::Database catalogues(const QString &folder, QTextStream &out)
 {
@@ -118,6 +163,8 @@ bool runAll(const std::vector<bench::Measurement> &list, const bench::Database &
 {
     bool allMet = true;
     for (const bench::Measurement &measurement : list) {
+        if (!QString::fromUtf8(measurement.name).contains(g_only, Qt::CaseInsensitive))
+            continue;
         out << "- " << measurement.name << "\n";
         allMet = measurement.run(db, repeat, out) && allMet;
         out.flush();
@@ -169,6 +216,8 @@ int main(int argc, char *argv[])
             }
         } else if (arg == u"--data" && hasValue) {
             folder = arguments[++i];
+        } else if (arg == u"--only" && hasValue) {
+            g_only = arguments[++i];
         } else if (arg == u"--repeat" && hasValue) {
             repeat = arguments[++i].toInt(&ok);
             ok = ok && repeat > 0;
@@ -182,22 +231,34 @@ int main(int argc, char *argv[])
     }
 
     bool allMet = true;
-    out << "== start-up\n";
-    out.flush();
-    allMet = bench::startup(repeat, out) && allMet;
+    if (g_only.isEmpty()) {
+        out << "== start-up\n";
+        out.flush();
+        allMet = bench::startup(repeat, out) && allMet;
+    }
     try {
-        for (const int customers : sizes) {
+        for (const int customers : wanted(bench::measurements()) ? sizes : QList<int>()) {
             out << "== " << customers << " customers\n";
             out.flush();
             allMet = runAll(bench::measurements(), database(folder, customers, out), repeat, out) && allMet;
         }
         const int generations = 3000;
-        out << "== chain of " << generations << " generations\n";
-        out.flush();
-        allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, out) && allMet;
-        out << "== catalogues\n";
-        out.flush();
-        allMet = runAll(bench::catalogueMeasurements(), catalogues(folder, out), repeat, out) && allMet;
+        if (wanted(bench::chainMeasurements())) {
+            out << "== chain of " << generations << " generations\n";
+            out.flush();
+            allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, out) && allMet;
+        }
+        const int members = 10000;
+        if (wanted(bench::wideMeasurements())) {
+            out << "== one customer with " << members << " direct members\n";
+            out.flush();
+            allMet = runAll(bench::wideMeasurements(), wide(folder, members, out), repeat, out) && allMet;
+        }
+        if (wanted(bench::catalogueMeasurements())) {
+            out << "== catalogues\n";
+            out.flush();
+            allMet = runAll(bench::catalogueMeasurements(), catalogues(folder, out), repeat, out) && allMet;
+        }
     } catch (const db::DataError &error) {
         out.flush();
         err << "bench: " << error.text() << "\n";
