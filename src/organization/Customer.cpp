@@ -112,5 +112,8 @@ void TfrmCustomer::actResetPointsExecute()
 void TfrmCustomer::updateActions()
 {
     const db::Dataset *list = m_data.qAllCustomers;
-    ui->actResetPoints->setVisible(Switches().resetPoints && list->isActive() && !list->isEmpty());
+    const bool resettable = Switches().resetPoints && list->isActive() && !list->isEmpty();
+    // A tool button does not follow its command's visibility.
+    ui->actResetPoints->setVisible(resettable);
+    ui->btnResetPoints->setVisible(resettable);
 }

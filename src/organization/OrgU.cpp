@@ -253,8 +253,11 @@ void TfrmOrg::setPageControls()
     const bool levels = ui->pcOrg->currentWidget() == ui->tsLevels;
     ui->panFilter->setVisible(levels);
     ui->navCustomer->setVisible(levels);
-    ui->actPrintDep->setVisible(!levels);
-    ui->actSaveOrgChanges->setVisible(!levels);
+    // A tool button does not follow its command's visibility.
+    for (QAction *command : {ui->actPrintDep, ui->actSaveOrgChanges})
+        command->setVisible(!levels);
+    ui->btnPrintDep->setVisible(!levels);
+    ui->btnSaveOrgChanges->setVisible(!levels);
 }
 
 // --- the level view -----------------------------------------------------------------------
