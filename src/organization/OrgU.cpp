@@ -310,7 +310,6 @@ void TfrmOrg::updateActions()
 {
     const bool node = selectedNode() != nullptr;
     ui->navCustomer->setEnabled(node);
-    ui->grdCustomer->setEnabled(node);
     ui->actToExcel->setEnabled(node);
     ui->actPrintDep->setEnabled(node);
     ui->actSaveOrgChanges->setEnabled(node && Modified);

@@ -20,6 +20,9 @@
 #include <QTreeWidgetItemIterator>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -162,6 +165,20 @@ private slots:
         }
     }
 
+    void aFailedMoveStillEnds()
+    {
+        startWithCustomers();
+        openWindow();
+        data().ADOConnection.execute(QStringLiteral("drop index customer_sponsor"));
+        data().ADOConnection.execute(QStringLiteral("alter table customer rename to gone"));
+        m_port.expectConfirm(true);
+        ModalWatch watch;
+        dragInTree(node("2"), node("1"));
+        QCOMPARE(watch.texts.size(), 1); // the engine's error, in the standard box
+        QVERIFY(m_window->DragCustomerId().isEmpty());
+        QVERIFY(!m_window->moveLabel()->isVisible());
+    }
+
     // --- finding ----------------------------------------------------------------------------
 
     void findOpensTheWayDown_data()
@@ -293,6 +310,27 @@ private slots:
         QVERIFY(!child<QAction>("actToExcel")->isEnabled());
         m_window->tvCustomerDblClick();
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Customers - 1 Ann  Level"));
+    }
+
+    void theDebugPanelOnlyWithItsSwitch_data()
+    {
+        QTest::addColumn<bool>("debug");
+        QTest::newRow("debug") << true;
+        QTest::newRow("plain") << false;
+    }
+
+    void theDebugPanelOnlyWithItsSwitch()
+    {
+        QFETCH(bool, debug);
+        startWithCustomers(QString(), debug ? QStringList{QStringLiteral("debug")} : QStringList());
+        openWindow();
+        QCOMPARE(!child<QWidget>("panDebug")->isHidden(), debug);
+        QCOMPARE(child<QTimer>("Timer1")->isActive(), debug);
+        QCOMPARE(child<QTimer>("Timer1")->interval(), 4000);
+        child<QPushButton>("btnDebugRefresh")->click();
+        const QListWidget *entries = child<QListWidget>("lbEmpList");
+        QCOMPARE(entries->count(), 5); // the root and the four top customers
+        QCOMPARE(entries->item(1)->text(), QStringLiteral("1 True")); // by name: Ann first
     }
 
     void hintsOnlyWithShowHints_data()
