@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QSet>
 #include <QTreeWidgetItemIterator>
+#include <QWindow>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
@@ -146,6 +147,29 @@ private slots:
         m_port.expectConfirm(false);
         mouse(view, QEvent::MouseButtonRelease, spot, Qt::LeftButton);
         QCOMPARE(m_port.confirmations.size(), 2);
+    }
+
+    void aMoveThroughTheWindowSystem()
+    {
+        // As the platform delivers the mouse: to the window first, then to
+        // the widget under it (or holding the button).
+        startWithCustomers();
+        openWindow();
+        QWindow *window = m_window->windowHandle();
+        auto *grid = child<TqubDBGrid>("grdCustomer");
+        data().qCustomer2->locate(QStringLiteral("id"), QStringLiteral("2"));
+        const QRect cell = grid->visualRect(grid->model()->index(data().qCustomer2->currentIndex(), 0));
+        const QPoint inGrid = grid->viewport()->mapTo(m_window.get(), cell.center());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::ControlModifier, inGrid);
+        QCOMPARE(m_window->DragCustomerId(), QStringLiteral("2"));
+        const QPoint overAnn = tree()->viewport()->mapTo(m_window.get(), at(node("1")));
+        QTest::mouseMove(window, overAnn);
+        QCOMPARE(m_window->moveLabel()->pos(), m_window->mapToGlobal(overAnn) + QPoint(0, 1));
+        m_port.expectConfirm(true);
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, overAnn);
+        QCOMPARE(m_port.confirmations, QStringList{QStringLiteral("Subordinate customer 2 to customer 1?")});
+        QCOMPARE(sponsorOf("2"), QStringLiteral("1"));
+        QCOMPARE(node("2")->parent(), node("1"));
     }
 
     void aStaleTreeCannotMakeACycle()
