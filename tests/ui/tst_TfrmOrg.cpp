@@ -306,6 +306,27 @@ private slots:
         QVERIFY(m_port.errors.isEmpty());
     }
 
+    void aDoubleClickInAnEmptyLevelAddsAMember()
+    {
+        startWithCustomers();
+        openWindow();
+        activate("1");
+        activate("10");
+        activate("11");
+        activate("12"); // Smith has no members
+        QCOMPARE(data().qCustomer2->recordCount(), 0);
+        m_port.expectCustomerDialog([](db::DataSource &source) {
+            source.dataset()->field(QStringLiteral("id"))->setValue(QStringLiteral("50"));
+            source.dataset()->field(QStringLiteral("sname"))->setValue(QStringLiteral("Nina"));
+            return true;
+        });
+        emit child<TqubDBGrid>("grdCustomer")->gridDoubleClicked();
+        QCOMPARE(m_port.dialogCaptions, QStringList{QStringLiteral("New Customer")});
+        QCOMPARE(sponsorOf("50"), QStringLiteral("12"));
+        QCOMPARE(node("50")->parent(), node("12"));
+        QCOMPARE(node("50")->text(0), QStringLiteral("50 Nina"));
+    }
+
     void pagesAndSelection()
     {
         startWithCustomers();
