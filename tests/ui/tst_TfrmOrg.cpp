@@ -355,6 +355,13 @@ private slots:
         QVERIFY(!child<QAction>("actToExcel")->isEnabled());
         m_window->tvCustomerDblClick();
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Customers - 1 Ann  Level"));
+
+        // Gone, the window leaves the shared datasets as it found them.
+        typeText(child<QLineEdit>("edSName"), QStringLiteral("C"));
+        m_window.reset();
+        QVERIFY(!data().qCustomer2->isActive() && !data().qOrg->isActive());
+        QCOMPARE(data().qCustomer2->filterText(), QString());
+        QVERIFY(!data().orgTree());
     }
 
     void theDebugPanelOnlyWithItsSwitch_data()
@@ -407,7 +414,8 @@ private slots:
     void pointsForAPeriod()
     {
         startWithCustomers(QString(), {QStringLiteral("resetpoints")});
-        TfrmCustomer points(data());
+        auto window = std::make_unique<TfrmCustomer>(data());
+        TfrmCustomer &points = *window;
         auto *begin = points.findChild<QDateEdit *>(QStringLiteral("dtpDateBegin"));
         auto *end = points.findChild<QDateEdit *>(QStringLiteral("dtpDateEnd"));
         QWidget *reset = points.findChild<QWidget *>(QStringLiteral("btnResetPoints"));
@@ -438,6 +446,10 @@ private slots:
         QCOMPARE(pointsOf("1"), 0.0);
         QCOMPARE(pointsOf("12"), 3.0); // filtered out
         QCOMPARE(pointsOf("2"), 2.0);  // not listed
+
+        window.reset(); // the next opening starts unfiltered
+        QVERIFY(!data().qAllCustomers->isActive());
+        QCOMPARE(data().qAllCustomers->filterText(), QString());
     }
 
     void noResetPointsWithoutTheSwitch()
