@@ -6,7 +6,7 @@
 #include "HelpWindow.h"
 #include "QtUserPort.h"
 #include "SettingsU.h"
-#include "Switches.h"
+#include "widgets/Switches.h"
 #include "ui_MainU.h"
 
 #include "DataU.h"
@@ -14,6 +14,7 @@
 #include "Numbers.h"
 #include "Settings.h"
 #include "catalogue/ProductU.h"
+#include "organization/OrgU.h"
 #include "catalogue/RefU.h"
 #include "engine/KeyText.h"
 #include "orders/OrderU.h"
@@ -152,6 +153,7 @@ void TfrmMain::bindCommands()
     bind(ui->actPrint, &TfrmMain::actPrintExecute);
     bind(ui->actSettings, &TfrmMain::actSettingsExecute);
     bind(ui->actProduct, &TfrmMain::actProductExecute);
+    bind(ui->actCustomer, &TfrmMain::actCustomerExecute);
     bind(ui->actCatalog, &TfrmMain::actCatalogExecute);
     bind(ui->actRepProduct, &TfrmMain::actRepProductExecute);
     bind(ui->CustomizeActionBars, &TfrmMain::CustomizeActionBarsExecute);
@@ -403,6 +405,19 @@ void TfrmMain::actProductExecute(QAction *)
     window.exec();
     if (db::keyText(m_data.currentCatalogDate()) != before)
         refreshCaption();
+}
+
+void TfrmMain::actCustomerExecute(QAction *)
+{
+    TfrmOrg window(m_data, this);
+    if (m_data.showHints()) {
+        TfmHint::create(window.hintArea(OrgHintArea::Levels), Messages().lMoveCostomerHint, HintAlign::Bottom);
+        TfmHint::create(window.hintArea(OrgHintArea::Deps), Messages().lBonusCalcHint, HintAlign::Bottom);
+        TfmHint::create(window.hintArea(OrgHintArea::Tree), Messages().lFindCustomerHint, HintAlign::Bottom);
+    }
+    // Without a connection nothing can be read: the engine's error, and no window.
+    window.open();
+    window.exec();
 }
 
 void TfrmMain::actCatalogExecute(QAction *)

@@ -104,6 +104,7 @@ private:
     TfrmOrders *journal() const;
     void actSettingsExecute(QAction *sender);
     void actProductExecute(QAction *sender);
+    void actCustomerExecute(QAction *sender);
     void actCatalogExecute(QAction *sender);
     void actRepProductExecute(QAction *sender);
     void CustomizeActionBarsExecute(QAction *sender);

@@ -9,6 +9,7 @@
 #include "widgets/ErrorGuard.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 QWidget *QtUserPort::messageParent() const
@@ -73,4 +74,13 @@ std::optional<QDate> QtUserPort::chooseDate(const QDate &preset)
     if (!m_mainWindow)
         return std::nullopt;
     return TfrmDate::choose(m_mainWindow->data().localization(), messageParent(), preset);
+}
+
+std::optional<QString> QtUserPort::inputText(const QString &title, const QString &prompt)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(messageParent(), title, prompt, QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }

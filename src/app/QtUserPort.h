@@ -33,6 +33,8 @@ public:
     /// The date dialog over the active window, localized like the main
     /// window; nothing (as if cancelled) while there is no main window.
     std::optional<QDate> chooseDate(const QDate &preset) override;
+    /// The input box over the active window, headed by `title`.
+    std::optional<QString> inputText(const QString &title, const QString &prompt) override;
 
     /// The main window registers itself when created (and is forgotten when
     /// destroyed).

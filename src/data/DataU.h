@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <span>
@@ -101,6 +102,29 @@ public:
     /// which takes the current catalogue from qProduct). Throws db::DataError.
     QString nextIdentifier(db::Dataset *query);
     QString DeletedCustomerId;
+
+    /// The sponsors of customer `id` as the table holds them, nearest first.
+    struct SponsorChain
+    {
+        /// `id`, its sponsor, that one's sponsor, …; ends with the empty
+        /// identifier of the top when the walk reached it. Only `id` when no
+        /// customer has it.
+        QStringList ids;
+        /// The walk came back to an identifier already in `ids` (a damaged
+        /// table) and stopped there.
+        bool looped = false;
+    };
+    /// Walks qFindCustomerID up from `id`, stopping at the top, at a missing
+    /// customer or at the first repeated identifier. Throws db::DataError.
+    SponsorChain sponsorChain(const QString &id);
+
+    enum class SponsorMove { Moved, IntoOwnDownline };
+    /// Gives customer `id` the sponsor `sponsor` (empty: the top of the
+    /// tree), unless `sponsor` is `id` itself or below it in the table; the
+    /// check and the change are one transaction. Throws db::DataError.
+    SponsorMove moveCustomer(const QString &id, const QString &sponsor);
+    /// Sets customer `id`'s running points to `points`. Throws db::DataError.
+    void setCustomerPoints(const QString &id, double points);
 
     // --- orders and order lines ------------------------------------------------------------
     /// Lets the user choose the current header's customer in the reference chooser.

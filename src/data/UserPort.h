@@ -60,6 +60,9 @@ public:
     /// The date dialog, modal, preset to `preset` (today when null); the
     /// chosen day, or nothing when the user cancelled.
     virtual std::optional<QDate> chooseDate(const QDate &preset) = 0;
+    /// An input box titled `title` asking `prompt`, modal; the text typed
+    /// (as typed), or nothing when the user cancelled.
+    virtual std::optional<QString> inputText(const QString &title, const QString &prompt) = 0;
 };
 
 /// A port for programs without windows (tools): messages go to the standard
@@ -78,4 +81,5 @@ public:
     }
     bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
     std::optional<QDate> chooseDate(const QDate &) override { return std::nullopt; }
+    std::optional<QString> inputText(const QString &, const QString &) override { return std::nullopt; }
 };

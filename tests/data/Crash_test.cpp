@@ -41,6 +41,7 @@ public:
     }
     bool editCustomer(db::DataSource &, const QString &, const QString &, bool) override { return false; }
     std::optional<QDate> chooseDate(const QDate &) override { return std::nullopt; }
+    std::optional<QString> inputText(const QString &, const QString &) override { return std::nullopt; }
 
 private:
     QRandomGenerator &m_random;

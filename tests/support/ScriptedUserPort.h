@@ -23,6 +23,7 @@ public:
         EXPECT_TRUE(m_customerDialogs.empty()) << m_customerDialogs.size() << " scripted dialogs left unused";
         EXPECT_TRUE(m_dates.empty()) << m_dates.size() << " scripted dates left unused";
         EXPECT_TRUE(m_warnings.empty()) << m_warnings.size() << " scripted warning answers left unused";
+        EXPECT_TRUE(m_inputs.empty()) << m_inputs.size() << " scripted inputs left unused";
     }
 
     /// The next confirmation is answered `answer`.
@@ -35,6 +36,8 @@ public:
     void expectWarning(bool answer) { m_warnings.push_back(answer); }
     /// The next date dialog gives `day` (nothing: cancelled).
     void expectDate(std::optional<QDate> day) { m_dates.push_back(day); }
+    /// The next input box gives `text` (nothing: cancelled).
+    void expectInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
 
     void showError(const QString &text) override { errors << text; }
     void showInformation(const QString &text) override { information << text; }
@@ -90,6 +93,19 @@ public:
     }
 
     QStringList errors, information, confirmations, warnings, chooserCaptions, dialogCaptions, coordinators;
+    std::optional<QString> inputText(const QString &title, const QString &prompt) override
+    {
+        inputPrompts << title + u'|' + prompt;
+        if (m_inputs.empty()) {
+            ADD_FAILURE() << "Unexpected input box";
+            return std::nullopt;
+        }
+        std::optional<QString> text = std::move(m_inputs.front());
+        m_inputs.pop_front();
+        return text;
+    }
+
+    QStringList inputPrompts;
     QList<QDate> datePresets;
     int captionRefreshes = 0;
 
@@ -108,4 +124,5 @@ private:
     std::deque<bool> m_confirmations, m_warnings;
     std::deque<DialogScript> m_choosers, m_customerDialogs;
     std::deque<std::optional<QDate>> m_dates;
+    std::deque<std::optional<QString>> m_inputs;
 };

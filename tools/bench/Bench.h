@@ -53,6 +53,8 @@ int startProgramOnce(const QString &folder);
 const std::vector<Measurement> &measurements();
 /// The measurements on one chain of sponsors, the deepest department there is.
 const std::vector<Measurement> &chainMeasurements();
+/// The measurements on one customer with 10,000 direct members.
+const std::vector<Measurement> &wideMeasurements();
 /// The measurements on large catalogues (the catalogue window and products).
 const std::vector<Measurement> &catalogueMeasurements();
 

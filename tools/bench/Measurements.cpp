@@ -7,6 +7,7 @@
 #include "widgets/qubDBGrid.h"
 
 #include "catalogue/ProductU.h"
+#include "organization/OrgU.h"
 
 #include "DataU.h"
 #include "UserPort.h"
@@ -27,6 +28,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <sqlite3.h>
 #include <malloc.h>
@@ -587,7 +589,119 @@ bool orderEntry(const Database &database, int repeat, QTextStream &out)
     return met;
 }
 
+/// Answers the find command's input box with one text; nothing else is asked.
+class FindPort : public ConsoleUserPort
+{
+public:
+    QString text;
+    std::optional<QString> inputText(const QString &, const QString &) override { return text; }
+};
+
+/// The organization window on `database`, with the root open, as the
+/// Customers command leaves it.
+struct OrgWindow
+{
+    std::optional<TfrmOrg> window;
+    void open(TData &data)
+    {
+        window.reset();
+        window.emplace(data);
+        window->open();
+        window->show();
+        QApplication::processEvents();
+    }
+};
+
+/// Activating the head, whose 10,000 direct members fill the tree and the
+/// level view, shown and painted.
+bool orgWideNode(const Database &database, int repeat, QTextStream &out)
+{
+    QTemporaryDir folder;
+    ConsoleUserPort port;
+    TData data(programFolderFor(folder, database) + QStringLiteral("quorvel"), port);
+    data.connect();
+    OrgWindow org;
+    QTreeWidgetItem *head = nullptr;
+    const Timing activation = time(
+        repeat,
+        [&] {
+            org.window->tvCustomerDblClick();
+            QApplication::processEvents();
+        },
+        [&] {
+            org.open(data);
+            head = org.window->tree().FindNodeByIndex(org.window->findLiveIndex(database.head));
+            head->treeWidget()->setCurrentItem(head);
+        });
+    const int nodes = head->childCount();
+    const int rows = data.qCustomer2->recordCount();
+    org.window.reset();
+
+    const bool met = activation.median < 0.5 && nodes == database.customers - 1;
+    out << "  members " << nodes << " nodes, " << rows << " level rows\n"
+        << "  activating the head         " << ms(activation.median) << " (best " << ms(activation.best) << ")"
+        << (met ? "  (target: under 0.5 s: met)\n" : "  (target: under 0.5 s: MISSED)\n");
+    return met;
+}
+
+/// Find by identifier of a customer 15 levels down (or the deepest there
+/// is), with only the root open.
+bool orgFindDeep(const Database &database, int repeat, QTextStream &out)
+{
+    QTemporaryDir folder;
+    FindPort port;
+    TData data(programFolderFor(folder, database) + QStringLiteral("quorvel"), port);
+    data.connect();
+
+    // Depths from the table: each customer's level under the top.
+    QHash<QString, QString> sponsorOf;
+    {
+        db::Statement all(data.ADOConnection.handle(), QStringLiteral("select id, ifnull(id_customer, '') from customer"));
+        while (all.step())
+            sponsorOf.insert(all.text(0), all.text(1));
+    }
+    constexpr int kWanted = 15;
+    int deepest = -1;
+    for (auto it = sponsorOf.cbegin(); it != sponsorOf.cend() && deepest != kWanted; ++it) {
+        int depth = 0;
+        for (QString up = it.value(); !up.isEmpty() && depth <= kWanted; up = sponsorOf.value(up))
+            ++depth;
+        if (depth <= kWanted && depth > deepest) {
+            deepest = depth;
+            port.text = it.key();
+        }
+    }
+
+    OrgWindow org;
+    const Timing find = time(
+        repeat, [&] {
+            org.window->miFindCustomerClick();
+            QApplication::processEvents();
+        },
+        [&] { org.open(data); });
+    const bool found = org.window->selectedCustomerId() == port.text;
+    org.window.reset();
+
+    constexpr int kTargetFrom = 100000;
+    const bool applies = database.customers >= kTargetFrom;
+    const bool met = found && (!applies || find.median < 0.5);
+    out << "  customer " << port.text << ", " << deepest << " levels down" << (found ? "" : ", NOT FOUND") << "\n"
+        << "  Find by identifier          " << ms(find.median) << " (best " << ms(find.best) << ")"
+        << (!applies ? QStringLiteral("  (target from %1 customers)\n").arg(kTargetFrom)
+            : met    ? QStringLiteral("  (target: under 0.5 s: met)\n")
+                     : QStringLiteral("  (target: under 0.5 s: MISSED)\n"));
+    return met;
+}
+
 } // namespace
+
+const std::vector<Measurement> &wideMeasurements()
+{
+    static const std::vector<Measurement> list = {
+        {"organization window: activating a node with 10,000 members", orgWideNode},
+    };
+    return list;
+}
 
 const std::vector<Measurement> &measurements()
 {
@@ -600,6 +714,7 @@ const std::vector<Measurement> &measurements()
         {"root department against a plain scan", rootDepartment},
         {"department tool against the sqlite3 shell", departmentProcess},
         {"bonus explanations of the root department", explanations},
+        {"organization window: find 15 levels down", orgFindDeep},
     };
     return list;
 }

@@ -117,6 +117,39 @@ bench::Database catalogues(const QString &folder, QTextStream &out)
 }
 
 /// Whether the measurement `name` runs: every one without --only.
+bench::Database wide(const QString &folder, int members, QTextStream &out)
+{
+    bench::Database db{QDir(folder).filePath(QStringLiteral("wide-%1.mdb").arg(members)), members + 1,
+                       QStringLiteral("1")};
+    if (QFileInfo::exists(db.path)) {
+        out << "database " << db.path << " (reused)\n";
+        return db;
+    }
+    const QString part = db.path + QStringLiteral(".part");
+    QFile::remove(part);
+    makedb(folder, {part});
+    {
+        db::Connection connection;
+        connection.openFile(part);
+        db::Transaction transaction(connection);
+        db::Statement insert(connection.handle(),
+                             QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
+                                            "values (:id, :sponsor, :name, 1)"));
+        for (int i = 1; i <= members + 1; ++i) {
+            insert.reset();
+            insert.bind(QStringLiteral(":id"), QString::number(i));
+            insert.bind(QStringLiteral(":sponsor"), i == 1 ? QVariant() : QVariant(QStringLiteral("1")));
+            insert.bind(QStringLiteral(":name"), QStringLiteral("Member %1").arg(members + 1 - i, 5, 10, QLatin1Char('0')));
+            insert.execute();
+        }
+        transaction.commit();
+    }
+    if (!QFile::rename(part, db.path))
+        throw db::DataError(QStringLiteral("cannot rename %1").arg(part));
+    out << "database " << db.path << " (made)\n";
+    return db;
+}
+
 bool chosen(const QString &only, const QString &name)
 {
     return only.isEmpty() || name.contains(only, Qt::CaseInsensitive);
@@ -220,6 +253,12 @@ int main(int argc, char *argv[])
             out << "== chain of " << generations << " generations\n";
             out.flush();
             allMet = runAll(bench::chainMeasurements(), chain(folder, generations, out), repeat, only, out) && allMet;
+        }
+        const int members = 10000;
+        if (anyChosen(bench::wideMeasurements(), only)) {
+            out << "== one customer with " << members << " direct members\n";
+            out.flush();
+            allMet = runAll(bench::wideMeasurements(), wide(folder, members, out), repeat, only, out) && allMet;
         }
         if (anyChosen(bench::catalogueMeasurements(), only)) {
             out << "== catalogues\n";

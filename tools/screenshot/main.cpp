@@ -19,7 +19,10 @@
 #include "CustomerTable.h"
 #include "Messages.h"
 #include "Numbers.h"
+#include "organization/Customer.h"
 #include "organization/Department.h"
+#include "organization/DriveCustU.h"
+#include "organization/OrgU.h"
 #include "reports/RepProduct.h"
 #include "reports/Reports.h"
 #include "orders/OrderU.h"
@@ -46,6 +49,8 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QToolBar>
+#include <QMouseEvent>
+#include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 
@@ -82,7 +87,8 @@ bool saveDialog(QDialog *dialog, const QDir &out, const QString &name)
 // Runs `open`, which shows a modal dialog the way the program does, renders
 // that dialog (after `prepare`, when given) and closes it again.
 bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name,
-                   const std::function<void(QWidget *)> &prepare = {})
+                   const std::function<void(QWidget *)> &prepare = {},
+                   const std::function<QPixmap(QWidget *)> &render = {})
 {
     bool saved = false, seen = false;
     QTimer poll;
@@ -95,7 +101,15 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
         seen = true;
         if (prepare)
             prepare(modal);
-        saved = save(modal, out, name);
+        if (render) {
+            settle();
+            const QString path = out.filePath(name);
+            saved = render(modal).save(path);
+            if (saved)
+                std::printf("%s\n", qPrintable(path));
+        } else {
+            saved = save(modal, out, name);
+        }
         if (auto *dialog = qobject_cast<QDialog *>(modal))
             dialog->reject();
         else
@@ -459,6 +473,67 @@ int main(int argc, char *argv[])
         ok = saveNextModal([&] { TfrmProduct::choose(data, &mainWindow, [] {}); }, out,
                            QStringLiteral("catalogue-choose.png"))
             && ok;
+    }
+    if (QAction *customers = mainWindow.command(QStringLiteral("actCustomer"))) {
+        // With the hints of the settings above, on the first top customer
+        // with members, its level opened.
+        const auto open = [&] { mainWindow.runCommand(customers); };
+        const auto openLevel = [](QWidget *modal) {
+            auto *org = qobject_cast<TfrmOrg *>(modal);
+            auto *tree = modal->findChild<QTreeWidget *>(QStringLiteral("tvCustomer"));
+            if (!org || !tree)
+                return;
+            modal->resize(1000, 600);
+            QTreeWidgetItem *root = tree->topLevelItem(0);
+            root->setExpanded(true);
+            for (int i = 0; i < root->childCount(); ++i) {
+                tree->setCurrentItem(root->child(i));
+                guarded(org, [org] { org->tvCustomerDblClick(); });
+                if (root->child(i)->childCount() > 0) {
+                    root->child(i)->setExpanded(true);
+                    break;
+                }
+            }
+        };
+        ok = saveNextModal(open, out, QStringLiteral("organization.png"), openLevel) && ok;
+        // A customer picked with Ctrl in the level view and carried over the
+        // tree: the floating label drawn where it floats.
+        ok = saveNextModal(
+                 open, out, QStringLiteral("organization-move.png"),
+                 [&](QWidget *modal) {
+                     openLevel(modal);
+                     auto *tree = modal->findChild<QTreeWidget *>(QStringLiteral("tvCustomer"));
+                     auto *grid = modal->findChild<QAbstractItemView *>(QStringLiteral("grdCustomer"));
+                     if (!tree || !grid)
+                         return;
+                     const QPoint cell = grid->visualRect(grid->model()->index(0, 0)).center();
+                     QMouseEvent pick(QEvent::MouseButtonRelease, cell, grid->viewport()->mapToGlobal(cell),
+                                      Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+                     QApplication::sendEvent(grid->viewport(), &pick);
+                     QTreeWidgetItem *over = tree->topLevelItem(0)->child(tree->topLevelItem(0)->childCount() - 1);
+                     const QPoint at = tree->visualItemRect(over).center();
+                     for (int i = 0; i < 2; ++i) {
+                         QMouseEvent move(QEvent::MouseMove, at, tree->viewport()->mapToGlobal(at), Qt::NoButton,
+                                          Qt::NoButton, Qt::NoModifier);
+                         QApplication::sendEvent(tree->viewport(), &move);
+                     }
+                 },
+                 [](QWidget *modal) {
+                     QPixmap sheet = modal->grab();
+                     if (auto *org = qobject_cast<TfrmOrg *>(modal); org && org->moveLabel()->isVisible()) {
+                         QPainter painter(&sheet);
+                         painter.setOpacity(org->moveLabel()->windowOpacity());
+                         painter.drawPixmap(org->moveLabel()->pos() - modal->mapToGlobal(QPoint(0, 0)),
+                                            org->moveLabel()->grab());
+                     }
+                     return sheet;
+                 })
+            && ok;
+        TfrmCustomer points(data, &mainWindow);
+        if (auto *begin = points.findChild<QDateEdit *>(QStringLiteral("dtpDateBegin")))
+            begin->setDate(QDate::currentDate().addMonths(-2));
+        ok = guarded(&points, [&] { points.actRefreshExecute(); }) && ok;
+        ok = saveDialog(&points, out, QStringLiteral("points-for-period.png")) && ok;
     }
     if (QAction *help = mainWindow.command(QStringLiteral("actHelp"))) {
         mainWindow.runCommand(help);

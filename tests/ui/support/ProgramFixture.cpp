@@ -35,7 +35,7 @@ TestProgram::~TestProgram()
 
 void TestProgram::startWithoutMenu(const QStringList &arguments)
 {
-    m_data = std::make_unique<TData>(m_folder.programPath(), m_port);
+    m_data = std::make_unique<TData>(m_folder.programPath(), m_userPort ? *m_userPort : m_port);
     m_main = std::make_unique<TfrmMain>(*m_data, arguments);
     m_main->resize(1000, 700);
     m_main->show();

@@ -25,6 +25,10 @@ public:
     explicit TestProgram(bool database = true);
     ~TestProgram();
 
+    /// The data rules talk to `port` instead of real message boxes; set
+    /// before start(), and `port` must outlive the program.
+    void setUserPort(UserPort &port) { m_userPort = &port; }
+
     /// Runs the start-up sequence: data module, main window with `arguments`, start menu.
     void start(const QStringList &arguments = {});
     /// Only the data module and the main window, no start menu.
@@ -54,6 +58,7 @@ public:
 private:
     testing_support::ProgramFolder m_folder;
     QtUserPort m_port;
+    UserPort *m_userPort = nullptr;
     std::unique_ptr<TData> m_data;
     std::unique_ptr<TfrmMain> m_main;
     TfrmMenu *m_menu = nullptr;
