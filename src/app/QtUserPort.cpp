@@ -39,6 +39,17 @@ bool QtUserPort::confirm(const QString &text)
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtUserPort::warn(const QString &text, Buttons buttons)
+{
+    const bool okCancel = buttons == Buttons::OkCancel;
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), text,
+                    okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Yes | QMessageBox::No,
+                    messageParent());
+    box.setDefaultButton(okCancel ? QMessageBox::Ok : QMessageBox::Yes);
+    const int answer = box.exec();
+    return answer == QMessageBox::Ok || answer == QMessageBox::Yes;
+}
+
 void QtUserPort::refreshMainCaption()
 {
     if (m_mainWindow)

@@ -19,6 +19,8 @@ public:
     void showInformation(const QString &text) override;
     /// A Yes/No question headed by the application title; true for Yes.
     bool confirm(const QString &text) override;
+    /// A warning box headed by the application title; true for OK or Yes.
+    bool warn(const QString &text, Buttons buttons) override;
     /// Rebuilds the main window caption; nothing while there is no main window.
     void refreshMainCaption() override;
 

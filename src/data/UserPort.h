@@ -28,6 +28,9 @@ struct ChooserOptions
 class UserPort
 {
 public:
+    /// The buttons of a warning box.
+    enum class Buttons { OkCancel, YesNo };
+
     virtual ~UserPort() = default;
 
     /// An error box headed by the application title, with an OK button.
@@ -36,6 +39,9 @@ public:
     virtual void showInformation(const QString &text) = 0;
     /// A confirmation with Yes and No; true for Yes.
     virtual bool confirm(const QString &text) = 0;
+    /// A warning box headed by the application title with `buttons`; true
+    /// for OK or Yes.
+    virtual bool warn(const QString &text, Buttons buttons) = 0;
     /// Rebuilds the main window caption from the current catalogue date; does
     /// nothing while there is no main window.
     virtual void refreshMainCaption() = 0;
@@ -57,13 +63,14 @@ public:
 };
 
 /// A port for programs without windows (tools): messages go to the standard
-/// error stream, confirmations and dialogs are refused.
+/// error stream, confirmations, warnings and dialogs are refused.
 class ConsoleUserPort : public UserPort
 {
 public:
     void showError(const QString &text) override;
     void showInformation(const QString &text) override;
     bool confirm(const QString &text) override;
+    bool warn(const QString &text, Buttons buttons) override;
     void refreshMainCaption() override {}
     bool chooseRecord(db::DataSource &, const ChooserOptions &, const std::function<void()> &) override
     {

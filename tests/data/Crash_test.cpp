@@ -30,6 +30,7 @@ public:
     void showError(const QString &) override {}
     void showInformation(const QString &) override {}
     bool confirm(const QString &) override { return false; }
+    bool warn(const QString &, Buttons) override { return false; }
     void refreshMainCaption() override {}
     bool chooseRecord(db::DataSource &source, const ChooserOptions &, const std::function<void()> &readChoice) override
     {

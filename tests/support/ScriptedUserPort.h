@@ -22,6 +22,7 @@ public:
         EXPECT_TRUE(m_choosers.empty()) << m_choosers.size() << " scripted choosers left unused";
         EXPECT_TRUE(m_customerDialogs.empty()) << m_customerDialogs.size() << " scripted dialogs left unused";
         EXPECT_TRUE(m_dates.empty()) << m_dates.size() << " scripted dates left unused";
+        EXPECT_TRUE(m_warnings.empty()) << m_warnings.size() << " scripted warning answers left unused";
     }
 
     /// The next confirmation is answered `answer`.
@@ -30,6 +31,8 @@ public:
     void expectChooser(DialogScript script) { m_choosers.push_back(std::move(script)); }
     /// The next customer dialog runs `script`.
     void expectCustomerDialog(DialogScript script) { m_customerDialogs.push_back(std::move(script)); }
+    /// The next warning is answered `answer` (OK or Yes when true).
+    void expectWarning(bool answer) { m_warnings.push_back(answer); }
     /// The next date dialog gives `day` (nothing: cancelled).
     void expectDate(std::optional<QDate> day) { m_dates.push_back(day); }
 
@@ -44,6 +47,17 @@ public:
         }
         const bool answer = m_confirmations.front();
         m_confirmations.pop_front();
+        return answer;
+    }
+    bool warn(const QString &text, Buttons) override
+    {
+        warnings << text;
+        if (m_warnings.empty()) {
+            ADD_FAILURE() << "Unexpected warning: " << text.toStdString();
+            return false;
+        }
+        const bool answer = m_warnings.front();
+        m_warnings.pop_front();
         return answer;
     }
     void refreshMainCaption() override { ++captionRefreshes; }
@@ -75,7 +89,7 @@ public:
         return day;
     }
 
-    QStringList errors, information, confirmations, chooserCaptions, dialogCaptions, coordinators;
+    QStringList errors, information, confirmations, warnings, chooserCaptions, dialogCaptions, coordinators;
     QList<QDate> datePresets;
     int captionRefreshes = 0;
 
@@ -91,7 +105,7 @@ private:
         return script(source);
     }
 
-    std::deque<bool> m_confirmations;
+    std::deque<bool> m_confirmations, m_warnings;
     std::deque<DialogScript> m_choosers, m_customerDialogs;
     std::deque<std::optional<QDate>> m_dates;
 };
