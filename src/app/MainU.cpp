@@ -6,7 +6,7 @@
 #include "HelpWindow.h"
 #include "QtUserPort.h"
 #include "SettingsU.h"
-#include "Switches.h"
+#include "widgets/Switches.h"
 #include "ui_MainU.h"
 
 #include "DataU.h"
@@ -15,6 +15,7 @@
 #include "Settings.h"
 #include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
+#include "maintenance/MaintenanceCommands.h"
 #include "engine/KeyText.h"
 #include "orders/OrdersU.h"
 #include "reports/RepProduct.h"
@@ -150,6 +151,10 @@ void TfrmMain::bindCommands()
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
     bind(ui->actAbout, &TfrmMain::actAboutExecute);
+    m_commandActions.insert(ui->actBackUp, [this](QAction *) { actBackUpExecute(m_data, this); });
+    m_commandActions.insert(ui->actRestore, [this](QAction *) { actRestoreExecute(m_data, this); });
+    m_commandActions.insert(ui->actClearBD, [this](QAction *) { actClearBDExecute(m_data, this); });
+    m_commandActions.insert(ui->actClearPoints, [this](QAction *) { actClearPointsExecute(m_data); });
 }
 
 void TfrmMain::executeCommand(QAction *command)

@@ -2,7 +2,7 @@
 
 #include "widgets/DialogScale.h"
 #include "Fading.h"
-#include "Switches.h"
+#include "widgets/Switches.h"
 #include "ui_SettingsU.h"
 
 #include "DataU.h"

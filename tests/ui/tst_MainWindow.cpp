@@ -7,7 +7,7 @@
 #include "UiTestSupport.h"
 
 #include "app/CustomizeBars.h"
-#include "app/Switches.h"
+#include "widgets/Switches.h"
 #include "Messages.h"
 #include "reports/RepProduct.h"
 
