@@ -125,10 +125,14 @@ void RestoreDatabase(const QString &source, const QString &target)
     // Nobody may open the database between the copy and the rename, and a
     // copy of the program that has it open keeps it.
     std::unique_ptr<QLockFile> lock;
+    errno = 0;
     try {
         lock = db::lockDatabaseFile(target);
     } catch (const db::DataError &error) {
-        throw FileError(error.kind() == db::FailureKind::InUse ? EBUSY : EACCES, error.text());
+        // No lock file could be made: the system's reason where it left one
+        // (a full disk), else the folder refuses changes.
+        const int reason = error.kind() == db::FailureKind::InUse ? EBUSY : errno != 0 ? errno : EACCES;
+        throw FileError(reason, error.text());
     }
     PartFile part(target, PartFile::Existing::Replace);
     if (const int error = copyBytes(source, part.path()))

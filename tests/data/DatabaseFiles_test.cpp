@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -147,6 +148,14 @@ TEST_F(DatabaseFilesTest, Backup_HoldsTheLastOrderAndIsNeverReplaced)
     EXPECT_EQ(failureOf([&] { BackupDatabase(connection, target); }), EEXIST);
     EXPECT_EQ(readFileBytes(target), first);
     EXPECT_FALSE(leftovers(program.folder()));
+
+    // Onto another file system (a memory disk): the part is made beside the backup.
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quorvel-XXXXXX"));
+    if (elsewhere.isValid()) {
+        const QString away = elsewhere.filePath(QStringLiteral("на другом диске.bak"));
+        BackupDatabase(connection, away);
+        EXPECT_EQ(orderCount(away), 12);
+    }
 }
 
 // Where the copy cannot be made the system's number is told and nothing of
@@ -232,6 +241,11 @@ TEST_F(DatabaseFilesTest, Restore_RefusedSourcesLeaveTheDatabaseAsItWas)
         EXPECT_TRUE(error.text().contains(foreign)) << error.text().toStdString();
     }
     EXPECT_EQ(failureOf([&] { RestoreDatabase(program.file(QStringLiteral("gone.bak")), path); }), ENOENT);
+    const QString large = program.file(QStringLiteral("large.bak"));
+    Schema::createFile(large);
+    fill(large, 2000);
+    const int full = inChild([&] { return failureOf([&] { RestoreDatabase(large, path); }); }, kSmallFileLimit);
+    EXPECT_TRUE(full == EFBIG || full == ENOSPC) << "full disk: " << full;
 
     // Another copy of the program has the database open.
     int ready[2];

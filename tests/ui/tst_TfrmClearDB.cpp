@@ -45,7 +45,7 @@ void chooseFileThenAnswer(const QString &dialogName, const QString &file, QStrin
         *title = dialog->windowTitle();
         ui_test::answerNextMessageBox(QMessageBox::Ok, text);
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
-        dialog->accept();
+        static_cast<QDialog *>(dialog)->accept(); // as its Save or Open button does
     });
 }
 
