@@ -10,9 +10,7 @@
 #include <QLockFile>
 
 #include <cerrno>
-#include <memory>
 #include <cstring>
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,47 +42,6 @@ struct Handle
 int openDatabase(const QString &path, int flags, Handle &handle)
 {
     return sqlite3_open_v2(QFile::encodeName(path).constData(), &handle.db, flags, nullptr);
-}
-
-/// Copies the bytes of `source` to the new file `target`; returns 0 or the
-/// system's number.
-int copyBytes(const QString &source, const QString &target)
-{
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return error;
-    }
-    static constexpr size_t kChunk = 1 << 20;
-    std::unique_ptr<char[]> buffer(new char[kChunk]);
-    int error = 0;
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.get(), kChunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            if (got < 0)
-                error = errno;
-            break;
-        }
-        for (ssize_t done = 0; done < got && !error;) {
-            const ssize_t put = ::write(out, buffer.get() + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                error = errno;
-            else if (put > 0)
-                done += put;
-        }
-        if (error)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0 && !error)
-        error = errno;
-    return error;
 }
 
 } // namespace
@@ -135,7 +92,7 @@ void RestoreDatabase(const QString &source, const QString &target)
         throw FileError(reason, error.text());
     }
     PartFile part(target, PartFile::Existing::Replace);
-    if (const int error = copyBytes(source, part.path()))
+    if (const int error = CopyToNewFile(source, part.path()))
         throw FileError(error, QStringLiteral("Cannot copy %1: %2").arg(source, systemText(error)));
     try {
         // Only a database of the program takes the place of the database.

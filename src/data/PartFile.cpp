@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,51 +24,6 @@ int systemRenameNoReplace(const char *from, const char *to)
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 
-/// Makes `to` afresh (never over an existing file) with the bytes of `from`,
-/// for file systems that can neither link nor rename without replacing.
-int copyExclusive(const char *from, const char *to)
-{
-    const int in = ::open(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return -1;
-    const int out = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        errno = error;
-        return -1;
-    }
-    char buffer[1 << 16];
-    ssize_t got = 0;
-    int error = 0;
-    while ((got = ::read(in, buffer, sizeof buffer)) > 0) {
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0) {
-                error = errno;
-                break;
-            }
-            done += put;
-        }
-        if (error)
-            break;
-    }
-    if (got < 0 && !error)
-        error = errno;
-    if (!error && ::fsync(out) != 0)
-        error = errno;
-    ::close(out);
-    ::close(in);
-    if (error) {
-        // Half a copy never keeps the name.
-        ::unlink(to);
-        errno = error;
-        return -1;
-    }
-    ::unlink(from);
-    return 0;
-}
-
 void syncFolder(const QString &file)
 {
     // The new name itself must reach the disk, or a power cut could take it
@@ -81,6 +37,48 @@ void syncFolder(const QString &file)
 }
 
 } // namespace
+
+int CopyToNewFile(const QString &from, const QString &to)
+{
+    const QByteArray target = QFile::encodeName(to);
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    static constexpr size_t kChunk = 1 << 20;
+    const std::unique_ptr<char[]> buffer(new char[kChunk]);
+    int error = 0;
+    while (!error) {
+        const ssize_t got = ::read(in, buffer.get(), kChunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got < 0)
+                error = errno;
+            break;
+        }
+        for (ssize_t done = 0; done < got && !error;) {
+            const ssize_t put = ::write(out, buffer.get() + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+    }
+    if (!error && ::fsync(out) != 0)
+        error = errno;
+    if (::close(out) != 0 && !error)
+        error = errno;
+    ::close(in);
+    if (error)
+        ::unlink(target.constData()); // half a copy never keeps the name
+    return error;
+}
 
 PartFileCalls &partFileCalls()
 {
@@ -149,10 +147,9 @@ void PartFile::commit()
         // made afresh. Never a replacing rename.
         int error = errno;
         if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
-            if (copyExclusive(part.constData(), target.constData()) == 0)
-                error = 0;
-            else
-                error = errno;
+            error = CopyToNewFile(m_part, m_target);
+            if (error == 0)
+                ::unlink(part.constData());
         }
         if (error == EEXIST)
             throw FileError(EEXIST, QStringLiteral("File '%1' already exists").arg(m_target));

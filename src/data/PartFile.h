@@ -43,6 +43,11 @@ private:
     bool m_committed = false;
 };
 
+/// Copies the bytes of `from` to the new file `to` (never over an existing
+/// one) and makes them durable; 0, or the system's error number with no
+/// part of `to` left.
+int CopyToNewFile(const QString &from, const QString &to);
+
 /// The calls through which part files reach the file system, so that tests
 /// can force what they cannot cause for real: a file system without links,
 /// a rename that fails. Each returns 0 or -1 with errno set.
