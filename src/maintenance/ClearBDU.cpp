@@ -94,9 +94,13 @@ void TfrmClearDB::allOrdersClicked()
 
 void TfrmClearDB::followCatalogueBox()
 {
-    if (ui->chbProducts->isChecked())
+    if (ui->chbProducts->isChecked()) {
         m_data.qChCat->open();
-    else
+        // The list shows the catalogue that would be deleted: the current
+        // row, the newest, until another is chosen.
+        db::Dataset *list = m_data.qChCat;
+        ui->DBLookupComboBox1->setKeyValue(list->isEmpty() ? QVariant() : list->field(kCatalogueDate)->value());
+    } else
         m_data.qChCat->close();
 }
 

@@ -8,6 +8,7 @@
 #include "engine/Dataset.h"
 #include "engine/WallClock.h"
 #include "maintenance/ClearBDU.h"
+#include "widgets/TDBLookupComboBox.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -109,6 +110,7 @@ private slots:
             products->click();
             QVERIFY(list->isActive());
             QCOMPARE(dialog.options().catalogue.toDateTime(), at(2026, 2, 1));
+            QCOMPARE(child<TDBLookupComboBox>(&dialog, "DBLookupComboBox1")->keyValue().toDateTime(), at(2026, 2, 1));
             child<QCheckBox>(&dialog, "chbClearPoints")->click();
             QVERIFY(list->isActive());
             products->click();
