@@ -50,29 +50,24 @@ void BackupDatabase(db::Connection &connection, const QString &target)
 {
     if (!connection.isConnected())
         throw FileError(EBADF, QStringLiteral("Connection is closed"));
+    // The file the connection has open, however it was opened.
+    const QString source = QFile::decodeName(sqlite3_db_filename(connection.handle(), "main"));
     PartFile part(target, PartFile::Existing::Refuse);
     {
-        Handle copy;
-        int rc = openDatabase(part.path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, copy);
+        // A read transaction of its own keeps every writer out while the
+        // bytes are copied, so that the copy is the database as last stored
+        // (a journal a crash left would be rolled back before it begins).
+        // A whole-file copy is as fast as copying gets, and the database
+        // keeps no journal beside it to be copied too.
+        Handle reader;
+        int rc = openDatabase(source, SQLITE_OPEN_READWRITE, reader);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(reader.db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
-            throw engineFailure(copy.db, rc);
-        // The part is nobody's database until it is complete: no journal for it.
-        sqlite3_exec(copy.db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-        // The engine's own copy reads the file page by page in one read
-        // transaction: a consistent copy, a journal left by a crash included.
-        sqlite3_backup *backup = sqlite3_backup_init(copy.db, "main", connection.handle(), "main");
-        if (!backup)
-            throw engineFailure(copy.db, sqlite3_errcode(copy.db));
-        do
-            rc = sqlite3_backup_step(backup, 4096);
-        while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE)
-            throw engineFailure(copy.db, rc);
-        rc = sqlite3_close(copy.db);
-        copy.db = nullptr;
-        if (rc != SQLITE_OK)
-            throw FileError(EIO, QStringLiteral("Cannot write %1").arg(part.path()));
+            throw engineFailure(reader.db, rc);
+        if (const int error = CopyToNewFile(source, part.path()))
+            throw FileError(error, QStringLiteral("Cannot copy %1: %2").arg(source, systemText(error)));
+        sqlite3_exec(reader.db, "COMMIT", nullptr, nullptr, nullptr);
     }
     part.commit();
 }

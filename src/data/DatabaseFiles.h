@@ -11,9 +11,9 @@ class QDate;
 class QLocale;
 namespace db { class Connection; }
 
-/// Copies the open database of `connection` to the new file `target`. The
-/// copy is made beside `target` under another name, made durable and only
-/// then given that name, never over an existing file. Throws FileError with
+/// Copies the open database of `connection`, as last stored, to the new
+/// file `target`. The copy is made beside `target` under another name, made
+/// durable and only then given that name, never over an existing file. Throws FileError with
 /// the system's number (EEXIST when `target` exists, which stays as it was);
 /// no part of the copy is left behind.
 void BackupDatabase(db::Connection &connection, const QString &target);

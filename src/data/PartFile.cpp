@@ -51,9 +51,28 @@ int CopyToNewFile(const QString &from, const QString &to)
         return error;
     }
     static constexpr size_t kChunk = 1 << 20;
-    const std::unique_ptr<char[]> buffer(new char[kChunk]);
     int error = 0;
-    while (!error) {
+    // The kernel copies without the bytes passing through the program where
+    // the file system can; elsewhere they are read and written here.
+    bool copied = false;
+    for (;;) {
+        const ssize_t put = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+        if (put > 0) {
+            copied = true;
+            continue;
+        }
+        if (put == 0) {
+            copied = true;
+            break;
+        }
+        if (errno == EINTR)
+            continue;
+        if (copied || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP))
+            error = errno;
+        break;
+    }
+    const std::unique_ptr<char[]> buffer(copied || error ? nullptr : new char[kChunk]);
+    while (!copied && !error) {
         const ssize_t got = ::read(in, buffer.get(), kChunk);
         if (got < 0 && errno == EINTR)
             continue;
