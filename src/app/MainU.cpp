@@ -16,6 +16,7 @@
 #include "catalogue/ProductU.h"
 #include "organization/OrgU.h"
 #include "catalogue/RefU.h"
+#include "maintenance/MaintenanceCommands.h"
 #include "engine/KeyText.h"
 #include "orders/OrderU.h"
 #include "orders/OrdersU.h"
@@ -160,6 +161,10 @@ void TfrmMain::bindCommands()
     bind(ui->actHelp, &TfrmMain::actHelpExecute);
     bind(ui->actSupport, &TfrmMain::actSupportExecute);
     bind(ui->actAbout, &TfrmMain::actAboutExecute);
+    m_commandActions.insert(ui->actBackUp, [this](QAction *) { actBackUpExecute(m_data, this); });
+    m_commandActions.insert(ui->actRestore, [this](QAction *) { actRestoreExecute(m_data, this); });
+    m_commandActions.insert(ui->actClearBD, [this](QAction *) { actClearBDExecute(m_data, this); });
+    m_commandActions.insert(ui->actClearPoints, [this](QAction *) { actClearPointsExecute(m_data); });
 }
 
 void TfrmMain::executeCommand(QAction *command)

@@ -8,6 +8,7 @@
 #include "engine/WallClock.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -78,8 +79,9 @@ QString TData::databasePath() const
 
 // --- connection ------------------------------------------------------------------------
 
-void TData::connect()
+void TData::connect(JournalOnConnect journal)
 {
+    const QScopedValueRollback journalRule(m_journalOnConnect, journal);
     try {
         ADOConnection.open();
     } catch (...) {
@@ -92,9 +94,9 @@ void TData::connect()
     }
 }
 
-void TData::disconnect()
+void TData::disconnect(db::LockOnClose lock)
 {
-    ADOConnection.close();
+    ADOConnection.close(lock);
 }
 
 void TData::afterConnect()
@@ -107,7 +109,7 @@ void TData::afterConnect()
     m_port.refreshMainCaption();
     ShowJournalTotals();
     // An open journal lost its headers with the connection and reads them again.
-    if (m_journalView)
+    if (m_journalView && m_journalOnConnect == JournalOnConnect::Reopen)
         m_journalView->connectionRestored();
 }
 

@@ -52,12 +52,18 @@ public:
     UserPort &userPort() { return m_port; }
 
     // --- connection -----------------------------------------------------------------
+    /// What a connect does for an open journal, whose headers the last
+    /// disconnect closed: reads them again, or leaves them closed (after the
+    /// file was rewritten underneath).
+    enum class JournalOnConnect { Reopen, LeaveClosed };
     /// Connects to "DB2.mdb" in the program folder (whatever the connection
     /// string names); no-op while connected. Throws db::DataError with the
     /// engine's text; the connection then stays closed.
-    void connect();
+    void connect(JournalOnConnect journal = JournalOnConnect::Reopen);
     /// Closes every dataset and the connection; no-op while disconnected.
-    void disconnect();
+    /// With LockOnClose::Keep the database stays locked for this program
+    /// until the next connect.
+    void disconnect(db::LockOnClose lock = db::LockOnClose::Release);
     bool isConnected() const { return ADOConnection.isConnected(); }
 
     /// The current catalogue date: null while disconnected, the zero
@@ -275,6 +281,7 @@ private:
     bool m_generateProductId = false;
     OrgTree *m_orgTree = nullptr;
     JournalView *m_journalView = nullptr;
+    JournalOnConnect m_journalOnConnect = JournalOnConnect::Reopen;
     CatalogueDateBox *m_newCatalogueMarker = nullptr;
     bool m_productLinesMoved = false; // a stored product's new identifier went to its lines
     QHash<const db::Dataset *, EntryPanel *> m_entryPanels;

@@ -10,6 +10,7 @@
 #include "organization/OrgU.h"
 
 #include "DataU.h"
+#include "DatabaseFiles.h"
 #include "UserPort.h"
 #include "CustomerTable.h"
 
@@ -33,6 +34,7 @@
 #include <sqlite3.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
@@ -126,6 +128,47 @@ bool rootDepartment(const Database &database, int repeat, QTextStream &out)
         << "  ratio to the plain scan     " << QString::number(ratio, 'f', 2) << (met ? "  (target: within 3x and under 1 s: met)\n" : "  (target: within 3x and under 1 s: MISSED)\n")
         << "  peak memory so far          " << QString::number(peakMemoryMiB(), 'f', 1) << " MiB\n";
     Q_UNUSED(checksum);
+    return met;
+}
+
+/// Backup, restore and compaction of the whole file against a plain copy
+/// of it in the same run (each made durable, as the three make theirs).
+bool databaseFiles(const Database &database, int repeat, QTextStream &out)
+{
+    QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("copy.mdb"));
+    const QString backup = folder.filePath(QStringLiteral("backup.bak"));
+    const QString target = folder.filePath(QStringLiteral("DB2.mdb"));
+    const auto remove = [&] {
+        QFile::remove(copy);
+        QFile::remove(backup);
+    };
+    const Timing plain = time(
+        repeat,
+        [&] {
+            QFile::copy(database.path, copy);
+            QFile file(copy);
+            if (file.open(QIODevice::ReadWrite))
+                ::fsync(file.handle());
+        },
+        remove);
+    db::Connection connection;
+    connection.openFile(database.path);
+    const Timing backupTime = time(repeat, [&] { BackupDatabase(connection, backup); }, remove);
+    const Timing restore = time(repeat, [&] { RestoreDatabase(database.path, target); });
+    const Timing compact = time(repeat, [&] { CompactInPlace(target); });
+
+    const double backupRatio = backupTime.median / plain.median, restoreRatio = restore.median / plain.median,
+                 compactRatio = compact.median / plain.median;
+    const bool met = backupRatio <= 2 && restoreRatio <= 2 && compactRatio <= 4;
+    out << "  database file               " << QString::number(QFileInfo(database.path).size() / 1048576.0, 'f', 1)
+        << " MiB\n"
+        << "  plain copy                  " << ms(plain.median) << "\n"
+        << "  backup                      " << ms(backupTime.median) << ", ratio " << QString::number(backupRatio, 'f', 2) << "\n"
+        << "  restore                     " << ms(restore.median) << ", ratio " << QString::number(restoreRatio, 'f', 2) << "\n"
+        << "  compaction                  " << ms(compact.median) << ", ratio " << QString::number(compactRatio, 'f', 2)
+        << (met ? "  (targets: 2x, 2x, 4x: met)\n" : "  (targets: 2x, 2x, 4x: MISSED)\n")
+        << "  peak memory so far          " << QString::number(peakMemoryMiB(), 'f', 1) << " MiB\n";
     return met;
 }
 
@@ -711,6 +754,7 @@ const std::vector<Measurement> &measurements()
         {"journal print of 10,000 headers to PDF", journalPrint},
         {"To Excel of every customer", gridExport},
         {"order entry with every order in the journal", orderEntry},
+        {"backup, restore and compaction against a plain copy", databaseFiles},
         {"root department against a plain scan", rootDepartment},
         {"department tool against the sqlite3 shell", departmentProcess},
         {"bonus explanations of the root department", explanations},

@@ -16,6 +16,7 @@
 #include "widgets/ImageList.h"
 #include "catalogue/ProductU.h"
 #include "catalogue/RefU.h"
+#include "maintenance/ClearBDU.h"
 #include "CustomerTable.h"
 #include "Messages.h"
 #include "Numbers.h"
@@ -30,6 +31,7 @@
 #include "widgets/qubDBGrid.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDate>
 #include <QDateEdit>
@@ -428,6 +430,18 @@ int main(int argc, char *argv[])
         TfrmSettings settings(data, &mainWindow);
         ok = saveDialog(&settings, out, QStringLiteral("settings.png")) && ok;
     }
+    {
+        // The clearing options as they open, and with every task ticked and
+        // all orders chosen (the catalogue list then holds the catalogues).
+        TfrmClearDB clearing(data, &mainWindow);
+        ok = saveDialog(&clearing, out, QStringLiteral("clear-database.png")) && ok;
+        for (const char *name : {"chbOrders", "chbAllOrders", "chbClearPoints", "chbProducts", "chbShrinkDB"})
+            if (auto *box = clearing.findChild<QCheckBox *>(QLatin1String(name)))
+                box->click();
+        ok = saveDialog(&clearing, out, QStringLiteral("clear-database-ticked.png")) && ok;
+    }
+    if (QAction *backup = mainWindow.command(QStringLiteral("actBackUp")))
+        ok = saveNextModal([&] { mainWindow.runCommand(backup); }, out, QStringLiteral("backup-dialog.png")) && ok;
     {
         TfrmAbout about(data.localization(), [] {}, &mainWindow);
         ok = saveDialog(&about, out, QStringLiteral("about.png")) && ok;

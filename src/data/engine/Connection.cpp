@@ -78,7 +78,9 @@ void Connection::open()
     try {
         if (!QFileInfo(path).isFile())
             throw DataError(QStringLiteral("Could not find file '%1'.").arg(path));
-        lockDatabase(path);
+        // A lock kept over a close (while the file was rewritten) is ours already.
+        if (!m_lock || m_lock->fileName() != path + QStringLiteral(".lock"))
+            m_lock = lockDatabaseFile(path);
         openChecked(path, FileMode::Existing, Writability::Required);
     } catch (const DataError &error) {
         m_lock.reset();
@@ -98,17 +100,15 @@ void Connection::open()
     }
 }
 
-void Connection::lockDatabase(const QString &path)
+std::unique_ptr<QLockFile> lockDatabaseFile(const QString &path)
 {
     // One writer per database: two copies storing orders on one file would
     // refuse each other's rows. The lock of a copy that crashed is found
     // stale (its process is gone) and taken over.
     auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
     lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        m_lock = std::move(lock);
-        return;
-    }
+    if (lock->tryLock(0))
+        return lock;
     if (lock->error() == QLockFile::LockFailedError)
         throw refusal(QStringLiteral("Another copy of the program has the database '%1' open.").arg(path),
                       FailureKind::InUse);
@@ -241,15 +241,19 @@ DataError Connection::told(const DataError &error, const QStringList &named, con
     return DataError(text, error.kind(), error.engineText());
 }
 
-void Connection::close()
+void Connection::close(LockOnClose lock)
 {
-    if (!isConnected())
+    if (!isConnected()) {
+        if (lock == LockOnClose::Release)
+            m_lock.reset();
         return;
+    }
     if (beforeDisconnect)
         beforeDisconnect();
     closeClients(CloseFailure::Throw);
     closeHandle();
-    m_lock.reset();
+    if (lock == LockOnClose::Release)
+        m_lock.reset();
     if (afterDisconnect)
         afterDisconnect();
 }

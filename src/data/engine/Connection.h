@@ -26,6 +26,17 @@ public:
 /// Whether opening a file needs it to exist or makes it.
 enum class FileMode { Existing, Create };
 
+/// Whether closing the connection gives up the database's lock, or keeps it
+/// until the next connect, so that nobody else takes the file while the
+/// program rewrites it.
+enum class LockOnClose { Release, Keep };
+
+/// Takes the lock file beside the database at `path` that keeps one writer
+/// per database (the lock of a copy that crashed is taken over). Throws
+/// DataError InUse when another copy of the program holds it, ReadOnlyFolder
+/// when no lock file can be made there.
+std::unique_ptr<QLockFile> lockDatabaseFile(const QString &path);
+
 class Connection
 {
 public:
@@ -60,8 +71,9 @@ public:
     /// of the program's tables, and passes on what afterConnect throws; the
     /// connection and its datasets are then closed and the file is as it was.
     void open();
-    /// Closes every dataset on the connection, then the file. No-op when closed.
-    void close();
+    /// Closes every dataset on the connection, then the file. No-op when
+    /// closed, but for giving up a lock kept by an earlier close.
+    void close(LockOnClose lock = LockOnClose::Release);
     bool isConnected() const { return m_handle != nullptr; }
 
     /// Opens a file directly (no hooks, no lock, read-only files as they
@@ -100,7 +112,6 @@ private:
     void openChecked(const QString &path, FileMode mode, Writability writability);
     static sqlite3 *openHandle(const QString &path, int flags);
     static void checkTables(sqlite3 *handle, const QString &path);
-    void lockDatabase(const QString &path);
     bool lostTransaction();
     /// Whether a dataset's failure to close goes on to the caller, or is
     /// swallowed while unwinding a failed connect (whose own failure is the
