@@ -321,13 +321,14 @@ void TfrmOrg::BuildDepartments()
     try {
         CustomerTable customers(m_data.ADOConnection);
         m_department.Build(customers, selectedCustomerId());
-    } catch (const DepLoadError &error) {
+    } catch (const db::DataError &error) {
         // Nothing of the department that failed is shown, and nothing of
         // the one before it either.
         m_department = Department();
         m_depModel->ShowMembers();
-        for (const QString &level : error.levelMessages())
-            m_data.userPort().showInformation(level);
+        if (const auto *load = dynamic_cast<const DepLoadError *>(&error))
+            for (const QString &level : load->levelMessages())
+                m_data.userPort().showInformation(level);
         throw;
     }
     m_depModel->ShowMembers();

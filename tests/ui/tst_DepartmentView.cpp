@@ -20,6 +20,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -236,6 +237,17 @@ private slots:
     void hotRowAndRebuilds()
     {
         auto *grid = child<QTableView>("grdDep");
+        const auto moveTo = [grid](const QPoint &pos) {
+            QMouseEvent move(QEvent::MouseMove, pos, grid->viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(grid->viewport(), &move);
+        };
+        moveTo(grid->visualRect(m_window->depModel()->index(1, DepGridModel::Bonus)).center());
+        QCOMPARE(m_window->HotRow, 2);
+        QCOMPARE(m_window->HotCol, 6);
+        moveTo(QPoint(5, grid->viewport()->height() - 2));
+        QCOMPARE(m_window->HotRow, -1);
+
         hot(5, 4);
         QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
         QApplication::sendEvent(grid, &popup);
