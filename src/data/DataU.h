@@ -3,6 +3,7 @@
 // command, the settings file and the localization file. Created first at
 // start-up and destroyed last.
 
+#include "CustomerSource.h"
 #include "DepMember.h"
 #include "IniFile.h"
 #include "Localization.h"
@@ -131,6 +132,31 @@ public:
     SponsorMove moveCustomer(const QString &id, const QString &sponsor);
     /// Sets customer `id`'s running points to `points`. Throws db::DataError.
     void setCustomerPoints(const QString &id, double points);
+
+    /// Moves `amount`, first rounded to the storage precision so that both
+    /// customers move by the same stored amount, from customer `fromId`'s
+    /// running points to `toId`'s, in one transaction. Each of the two
+    /// changes must find exactly one customer, or the transfer fails with
+    /// "Error". An open qCustomer shows the new values after the commit; a
+    /// failure changes no balance and no dataset. Throws db::DataError.
+    void TransferPoints(const QString &fromId, const QString &toId, double amount);
+
+    enum class ReserveMove { ToReserve, FromReserve };
+    /// Moves customer `id`'s whole running balance into its reserve, or the
+    /// whole reserve into its running points, through qOneCustomer, which is
+    /// closed afterwards in every case. Gives the stored balances.
+    /// Throws db::DataError ("Error" when there is no such customer).
+    CustomerBalances MoveReserve(const QString &id, ReserveMove move);
+
+    /// A reserve typed in the department grid, already read as a number.
+    struct ReserveChange
+    {
+        QString id;
+        double reserve = 0;
+    };
+    /// Stores each reserve in one transaction: all or none.
+    /// Throws db::DataError.
+    void SaveReserves(std::span<const ReserveChange> changes);
 
     // --- orders and order lines ------------------------------------------------------------
     /// Lets the user choose the current header's customer in the reference chooser.

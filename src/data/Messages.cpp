@@ -116,6 +116,7 @@ const std::vector<MessageEntry> &addedMessageTable()
         MESSAGE(lReportFileErrorMes),
         MESSAGE(lCellTooLongMes),
         MESSAGE(lSheetTooLargeMes),
+        MESSAGE(lReserveNotNumber),
     };
 #undef MESSAGE
     return table;

@@ -122,6 +122,8 @@ struct TMessages
                                              "32767 a worksheet cell holds. Nothing was cut: the export stops there.");
     QString lSheetTooLargeMes = QStringLiteral("The list has %d rows and %d columns, more than a worksheet holds "
                                                "(%d rows, %d columns). Narrow the list and export again.");
+    // The department grid's reserve column:
+    QString lReserveNotNumber = QStringLiteral("Reserve of %s %s is not a number: %s");
 
     // Texts the localization file cannot change.
     QString fixedError = QStringLiteral("Error");

@@ -62,3 +62,28 @@ QString FormatDateTimeDefault(const QDateTime &value)
 {
     return db::formatDateTimeDefault(value);
 }
+
+std::optional<double> ParseTypedDecimal(QStringView text)
+{
+    const bool negative = text.startsWith(u'-');
+    QString whole, fraction;
+    bool separator = false;
+    for (QChar c : text.mid(negative ? 1 : 0)) {
+        if (c >= u'0' && c <= u'9')
+            (separator ? fraction : whole) += c;
+        else if ((c == u',' || c == u'.') && !separator)
+            separator = true;
+        else
+            return std::nullopt;
+    }
+    if (whole.isEmpty() && fraction.isEmpty())
+        return std::nullopt;
+    // Written out in full ("0.5", "5.0") for the C locale's reader.
+    const QString canonical = (negative ? QStringLiteral("-") : QString()) + (whole.isEmpty() ? QStringLiteral("0") : whole)
+                              + u'.' + (fraction.isEmpty() ? QStringLiteral("0") : fraction);
+    bool ok = false;
+    const double value = QLocale::c().toDouble(canonical, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}

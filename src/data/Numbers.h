@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 /// `value` in the general number format (up to 15 significant digits, no
 /// thousands separators, no trailing zeros, scientific "1E-6" form only below
 /// 0.00001 or beyond 15 integer digits) with a full stop as decimal separator
@@ -13,6 +15,12 @@
 /// statement text. Throws db::DataError (lNotAFiniteNumber) for a NaN, an
 /// infinity or a number so near the largest that its text would read as one.
 QString SqlNumber(double value);
+
+/// A number typed as an optional leading minus, digits and at most one
+/// decimal separator, a comma or a full stop in every locale (",5" is 0.5,
+/// "5," is 5, "007" is 7); nullopt for anything else, an empty text or a
+/// separator alone included.
+std::optional<double> ParseTypedDecimal(QStringView text);
 
 /// A copy of `text` with every "," replaced by ".".
 QString CommaToPoint(const QString &text);

@@ -4,19 +4,33 @@
 
 #include "Customer.h"
 #include "CustomerMove_p.h"
+#include "DecBonusU.h"
+#include "DecimalKeys.h"
+#include "DepGridModel.h"
+#include "DepNumbers.h"
 #include "DriveCustU.h"
+#include "PointsU.h"
+
+#include "CustomerTable.h"
 
 #include "DataU.h"
 #include "Messages.h"
 #include "Numbers.h"
 #include "UserPort.h"
 #include "reports/Export.h"
+#include "reports/Reports.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/Localize.h"
 #include "widgets/Progress2U.h"
 #include "widgets/Switches.h"
 
 #include <QAbstractEventDispatcher>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
@@ -27,6 +41,29 @@ namespace {
 const QString kId = QStringLiteral("id");
 const QString kName = QStringLiteral("sname");
 constexpr int kDebugInterval = 4000;
+
+// The department grid's columns as the commands name them: the title row
+// and the empty first column count, so the level is column 1.
+constexpr int kPersonalPointsColumn = 4;
+constexpr int kBonusColumn = 6;
+constexpr int kReserveColumn = 7;
+constexpr int kFirstColumnWidth = 20;
+constexpr int kRowHeight = 20;
+constexpr int kColumnWidths[] = {69, 71, 76, 84, 83, 82, 79};
+
+/// The reserve cell's editor takes digits and the comma; Backspace is
+/// ignored there, Delete still works.
+class ReserveDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        editor->installEventFilter(new DecimalKeys(BackspaceKey::Ignored, editor));
+        return editor;
+    }
+};
 } // namespace
 
 TfrmOrg::TfrmOrg(TData &data, QWidget *parent)
@@ -44,7 +81,12 @@ TfrmOrg::~TfrmOrg()
 
 void TfrmOrg::FormCreate()
 {
-    // The department commands' columns are given here by the department page.
+    // The column each department command works on.
+    ui->actToReserve->setData(kPersonalPointsColumn);
+    ui->actSendTo->setData(kPersonalPointsColumn);
+    ui->actReceiveFrom->setData(kPersonalPointsColumn);
+    ui->actFromReserve->setData(kReserveColumn);
+    ui->actDetBonusCalc->setData(kBonusColumn);
     ui->btnAllCustomersPoints->setDefaultAction(ui->actAllCustomersPoints);
     ui->btnToExcel->setDefaultAction(ui->actToExcel);
     ui->btnPrintDep->setDefaultAction(ui->actPrintDep);
@@ -85,7 +127,43 @@ void TfrmOrg::FormCreate()
 
     FilterControlChange();
     m_tree->addRoot(Messages().lAdminNode);
-    // The department grid's column titles are written here by the department page.
+    const TMessages &texts = Messages();
+    m_depModel = new DepGridModel(m_department, this);
+    m_depModel->setTitles({texts.lLevelColumn, texts.lIDColumn, texts.lSNameColumn, texts.lTotalPointsColumn,
+                           texts.lGroupPointsColumn, texts.lBonusColumn, texts.lReserveColumn});
+    QTableView *dep = ui->grdDep;
+    dep->setModel(m_depModel);
+    dep->setItemDelegateForColumn(DepGridModel::Reserve, new ReserveDelegate(dep));
+    dep->verticalHeader()->setFixedWidth(kFirstColumnWidth);
+    dep->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    dep->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    for (int column = 0; column < DepGridModel::ColumnCount; ++column)
+        dep->setColumnWidth(column, kColumnWidths[column]);
+    dep->setMouseTracking(true);
+    dep->viewport()->installEventFilter(this);
+    dep->installEventFilter(this);
+    connect(m_depModel, &DepGridModel::reserveEdited, this, [this] { Modified = true; });
+    connect(dep->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { grdDepSelectCell(current.isValid() ? current.column() + 1 : -1); });
+    m_depMenu = new QMenu(this);
+    m_depMenu->setObjectName(QStringLiteral("pmDep"));
+    m_depMenu->addActions({ui->actToReserve, ui->actFromReserve, ui->actSendTo, ui->actReceiveFrom, ui->actDetBonusCalc});
+    connect(dep, &QWidget::customContextMenuRequested, this, &TfrmOrg::showDepMenu);
+    connect(ui->actToReserve, &QAction::triggered, this,
+            [this] { guarded(this, [this] { actReserveExecute(TData::ReserveMove::ToReserve); }); });
+    connect(ui->actFromReserve, &QAction::triggered, this,
+            [this] { guarded(this, [this] { actReserveExecute(TData::ReserveMove::FromReserve); }); });
+    connect(ui->actSendTo, &QAction::triggered, this, [this] {
+        guarded(this, [this] { actPassPointExecute(PassDirection::To, ui->actSendTo->text()); });
+    });
+    connect(ui->actReceiveFrom, &QAction::triggered, this, [this] {
+        guarded(this, [this] { actPassPointExecute(PassDirection::From, ui->actReceiveFrom->text()); });
+    });
+    connect(ui->actDetBonusCalc, &QAction::triggered, this, [this] { guarded(this, [this] { actDetBonusCalcExecute(); }); });
+    connect(ui->actSaveOrgChanges, &QAction::triggered, this,
+            [this] { guarded(this, [this] { actSaveOrgChangesExecute(); }); });
+    connect(ui->actPrintDep, &QAction::triggered, this, [this] { guarded(this, [this] { actPrintDepExecute(); }); });
+    AskPointsText = [this] { return TfrmPoints::AskPointsText(m_data.localization(), this); };
 
     auto *findMenu = new QMenu(this);
     findMenu->addAction(ui->miFindCustomer);
@@ -127,6 +205,8 @@ void TfrmOrg::FormDestroy()
     m_move = nullptr;
     ui->grdCustomer->setDataSource(nullptr);
     ui->navCustomer->setDataSource(nullptr);
+    m_department = Department();
+    m_depModel->ShowMembers();
     try {
         m_data.qCustomer2->close();
         m_data.qCustomer2->setFilterText(QString());
@@ -238,8 +318,153 @@ void TfrmOrg::ShowLevelView()
 
 void TfrmOrg::BuildDepartments()
 {
-    // The department page computes and shows the selected customer's
-    // department here.
+    try {
+        CustomerTable customers(m_data.ADOConnection);
+        m_department.Build(customers, selectedCustomerId());
+    } catch (const db::DataError &error) {
+        // Nothing of the department that failed is shown, and nothing of
+        // the one before it either.
+        m_department = Department();
+        m_depModel->ShowMembers();
+        if (const auto *load = dynamic_cast<const DepLoadError *>(&error))
+            for (const QString &level : load->levelMessages())
+                m_data.userPort().showInformation(level);
+        throw;
+    }
+    m_depModel->ShowMembers();
+}
+
+void TfrmOrg::Recompute()
+{
+    m_department.Recompute();
+    m_depModel->ShowMembers();
+}
+
+void TfrmOrg::setHotCell(const QPoint &viewportPos)
+{
+    const QModelIndex cell = ui->grdDep->indexAt(viewportPos);
+    HotRow = cell.isValid() ? cell.row() + 1 : -1;
+    HotCol = cell.isValid() ? cell.column() + 1 : -1;
+}
+
+bool TfrmOrg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->grdDep->viewport() && event->type() == QEvent::MouseMove)
+        setHotCell(static_cast<QMouseEvent *>(event)->position().toPoint());
+    // The context menu's own popup takes the focus too; its items read HotRow.
+    if (watched == ui->grdDep && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+        HotRow = -1;
+    return QDialog::eventFilter(watched, event);
+}
+
+TDepMember *TfrmOrg::hotMember()
+{
+    const int row = HotRow - 1;
+    if (row < 0 || row >= m_department.count() || !m_depModel->memberAt(row))
+        return nullptr;
+    return &m_department.DepList()[std::size_t(row)];
+}
+
+void TfrmOrg::grdDepSelectCell(int column)
+{
+    const bool members = !m_department.isEmpty() && HotRow > 0;
+    for (QAction *command : {ui->actToReserve, ui->actFromReserve, ui->actDetBonusCalc})
+        command->setVisible(members && command->data().toInt() == column);
+}
+
+void TfrmOrg::showDepMenu(const QPoint &pos)
+{
+    setHotCell(pos);
+    updateActions();
+    const QList<QAction *> commands = m_depMenu->actions();
+    if (std::any_of(commands.begin(), commands.end(), [](const QAction *a) { return a->isVisible(); }))
+        m_depMenu->popup(ui->grdDep->viewport()->mapToGlobal(pos));
+}
+
+void TfrmOrg::actReserveExecute(TData::ReserveMove move)
+{
+    TDepMember *member = hotMember();
+    if (!member)
+        return;
+    m_data.MoveReserve(member->Id, move);
+    CustomerTable customers(m_data.ADOConnection);
+    if (m_department.RefreshMember(customers, *member) == Department::RefreshResult::RefreshError)
+        m_data.userPort().showError(Department::refreshErrorText());
+    Recompute();
+}
+
+void TfrmOrg::actPassPointExecute(PassDirection direction, const QString &caption)
+{
+    const TDepMember *member = hotMember();
+    if (!member)
+        return;
+    const QString shown = member->Id;
+    db::Dataset *list = m_data.qCustomer;
+    ChooserOptions options;
+    options.caption = caption;
+    QString chosen;
+    if (!m_data.userPort().chooseRecord(*m_data.dsCustomer, options,
+                                        [&] { chosen = list->field(kId)->asString(); }))
+        return;
+    const std::optional<QString> typed = AskPointsText();
+    if (!typed)
+        return;
+    const std::optional<double> amount = ParseTypedDecimal(*typed);
+    if (!amount)
+        throw db::DataError(QStringLiteral("'%1' is not a valid floating point value").arg(*typed));
+    if (!(*amount > 0))
+        return;
+    const QString from = direction == PassDirection::To ? shown : chosen;
+    const QString to = direction == PassDirection::To ? chosen : shown;
+    m_data.TransferPoints(from, to, *amount);
+    CustomerTable customers(m_data.ADOConnection);
+    for (const QString &id : {from, to})
+        if (m_department.RefreshMemberById(customers, id) == Department::RefreshResult::RefreshError)
+            m_data.userPort().showError(Department::refreshErrorText());
+    Recompute();
+}
+
+void TfrmOrg::actDetBonusCalcExecute()
+{
+    const TDepMember *member = hotMember();
+    if (!member)
+        return;
+    TfrmDecipherBonus explanation(m_data.localization(), *member, m_department.Detail(*member), this);
+    explanation.exec();
+}
+
+void TfrmOrg::actSaveOrgChangesExecute()
+{
+    const QString point = QLocale().decimalPoint();
+    std::vector<TData::ReserveChange> changes;
+    QStringList refused;
+    for (int row = 0; row < m_depModel->rowCount(); ++row) {
+        const TDepMember *member = m_depModel->memberAt(row);
+        Q_ASSERT(member);
+        const QString text = m_depModel->reserveText(row);
+        if (text == depnumbers::general(member->Reserve, point))
+            continue;
+        if (const std::optional<double> reserve = ParseTypedDecimal(text))
+            changes.push_back({member->Id, *reserve});
+        else
+            refused << FormatMessage(Messages().lReserveNotNumber, {member->Id, member->Name, text});
+    }
+    // The readable rows are stored whatever the others hold.
+    m_data.SaveReserves(changes);
+    if (!refused.isEmpty()) {
+        // Kept on screen and still to be saved, so the text can be put right.
+        m_data.userPort().showError(refused.join(u'\n'));
+        return;
+    }
+    BuildDepartments();
+    Modified = false;
+}
+
+void TfrmOrg::actPrintDepExecute()
+{
+    const TData::DepReportScope list(m_data, std::as_const(m_department).DepList());
+    RunReport(m_data, QStringLiteral("repDep"), this);
 }
 
 void TfrmOrg::pcOrgChange()
@@ -299,9 +524,10 @@ void TfrmOrg::actAllCustomersPointsExecute()
 
 void TfrmOrg::actToExcelExecute()
 {
-    // The department page's grid goes out through the department page.
     if (ui->pcOrg->currentWidget() == ui->tsLevels)
         ExportDBGrid(*ui->grdCustomer);
+    else
+        ExportStringGrid(*m_depModel);
 }
 
 // --- enabling -------------------------------------------------------------------------------
@@ -313,13 +539,20 @@ void TfrmOrg::updateActions()
     ui->actToExcel->setEnabled(node);
     ui->actPrintDep->setEnabled(node);
     ui->actSaveOrgChanges->setEnabled(node && Modified);
+    const bool members = !m_department.isEmpty() && HotRow > 0;
+    for (QAction *command : m_depMenu->actions())
+        command->setVisible(members && command->data().toInt() == HotCol);
 }
 
 // --- the debug panel ------------------------------------------------------------------------
 
 void TfrmOrg::refreshDebugLists()
 {
-    // The department page lists its members in lbDepList.
+    ui->lbDepList->clear();
+    QStringList members;
+    for (const TDepMember &member : m_department.DepList())
+        members << member.Id;
+    ui->lbDepList->addItems(members);
     ui->lbEmpList->clear();
     QStringList lines;
     for (const TEmp &entry : m_tree->EmpList())

@@ -5,14 +5,20 @@
 // are moved to another sponsor with the mouse and found by identifier or
 // name. While it exists the customer rules reach its tree (OrgTree).
 
+#include "DataU.h"
+#include "Department.h"
 #include "OrgTree.h"
 #include "SponsorTree.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class CustomerMove;
+class DepGridModel;
 class QAction;
+class QMenu;
 class QTimer;
 class QTreeWidgetItem;
 class TData;
@@ -60,8 +66,27 @@ public:
     void UpdateCaption();
     /// qCustomer2 reopened on the selected customer's direct members.
     void ShowLevelView();
-    /// The department page rebuilt for the selected customer.
+    // --- the department page ------------------------------------------------------------------
+    /// Loads and computes the selected customer's department and shows it.
+    /// A failed load tells each level's message, then the error goes on;
+    /// the department and the grid are then empty. Throws db::DataError.
     void BuildDepartments();
+    /// The department computed again from its members' points, and shown.
+    void Recompute();
+    const Department &department() const { return m_department; }
+    DepGridModel *depModel() const { return m_depModel; }
+    /// The grid cell under the mouse, the title row and the empty first
+    /// column counted: -1 outside the cells.
+    int HotRow = -1, HotCol = -1;
+    /// Sets the cell under the mouse from a position in the grid's viewport.
+    void setHotCell(const QPoint &viewportPos);
+    /// Whether a reserve cell was edited since the last save.
+    bool isModified() const { return Modified; }
+    /// How the point commands ask for an amount: the text of TfrmPoints
+    /// closed with OK, nothing otherwise.
+    std::function<std::optional<QString>()> AskPointsText;
+    /// The context menu of the department grid.
+    QMenu *depMenu() const { return m_depMenu; }
 
     // --- moving and finding ------------------------------------------------------------------
     /// The customer being moved; empty while no move is pending.
@@ -101,6 +126,18 @@ private:
     void actAllCustomersPointsExecute();
     void actToExcelExecute();
     void refreshDebugLists();
+    void actReserveExecute(TData::ReserveMove move);
+    enum class PassDirection { To, From };
+    void actPassPointExecute(PassDirection direction, const QString &caption);
+    void actDetBonusCalcExecute();
+    void actSaveOrgChangesExecute();
+    void actPrintDepExecute();
+    void grdDepSelectCell(int column);
+    void showDepMenu(const QPoint &pos);
+    /// The member of row HotRow, as the department is now; null when that
+    /// row is outside the department.
+    TDepMember *hotMember();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     std::unique_ptr<Ui::TfrmOrg> ui;
     TData &m_data;
@@ -109,4 +146,7 @@ private:
     QTimer *m_timer = nullptr;
     /// A reserve cell of the department page was edited since the last save.
     bool Modified = false;
+    Department m_department;
+    DepGridModel *m_depModel = nullptr;
+    QMenu *m_depMenu = nullptr;
 };

@@ -101,3 +101,18 @@ TEST(Numbers, ShortDateFormat_TwoDigitYearsWidened)
 }
 
 } // namespace
+
+TEST(Numbers, ParseTypedDecimal_CommaOrPointOnceWithOptionalMinus)
+{
+    const struct
+    {
+        const char *text;
+        std::optional<double> value;
+    } cases[] = {
+        {",5", 0.5},  {"5,", 5},  {"007", 7},          {"-3,5", -3.5},      {"20.25", 20.25},
+        {"", {}},     {",", {}},  {"-", {}},           {"1,2,3", {}},       {"1.2,3", {}},
+        {"12a", {}},  {" 1", {}}, {"--1", {}},         {"1-", {}},          {"1e5", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseTypedDecimal(QString::fromUtf8(c.text)), c.value) << c.text;
+}

@@ -7,6 +7,7 @@
 #include "widgets/qubDBGrid.h"
 
 #include "catalogue/ProductU.h"
+#include "organization/DepGridModel.h"
 #include "organization/OrgU.h"
 
 #include "DataU.h"
@@ -29,7 +30,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTreeWidget>
+#include <QAction>
+#include <QSet>
 
 #include <sqlite3.h>
 #include <malloc.h>
@@ -37,6 +41,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace bench {
@@ -736,6 +741,134 @@ bool orgFindDeep(const Database &database, int repeat, QTextStream &out)
     return met;
 }
 
+/// The department page of the organization window, from the node's
+/// activation to the grid painted.
+struct DepWindow : OrgWindow
+{
+    /// The window open on the root's department page.
+    void showPage(TData &data)
+    {
+        open(data);
+        window->findChild<QTabWidget *>(QStringLiteral("pcOrg"))
+            ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("tsDeps")));
+        QApplication::processEvents();
+    }
+    void rebuild()
+    {
+        window->tvCustomerDblClick();
+        QApplication::processEvents();
+    }
+};
+
+/// Chooses one customer in the reference chooser, without a window.
+class ChoosePort : public ConsoleUserPort
+{
+public:
+    QString id;
+    /// What the find command is answered.
+    QString findText;
+    std::optional<QString> inputText(const QString &, const QString &) override { return findText; }
+    bool chooseRecord(db::DataSource &source, const ChooserOptions &, const std::function<void()> &readChoice) override
+    {
+        db::Dataset &list = *source.dataset();
+        const bool wasOpen = list.isActive();
+        if (!wasOpen)
+            list.open();
+        const bool found = list.locate(QStringLiteral("id"), id);
+        if (found)
+            readChoice();
+        if (!wasOpen)
+            list.close();
+        return found;
+    }
+};
+
+/// The customer whose downline is nearest `size` members.
+QString departmentOfAbout(TData &data, int size)
+{
+    QHash<QString, QString> sponsorOf;
+    db::Statement all(data.ADOConnection.handle(), QStringLiteral("select id, ifnull(id_customer, '') from customer"));
+    while (all.step())
+        sponsorOf.insert(all.text(0), all.text(1));
+    QHash<QString, int> downline;
+    for (auto it = sponsorOf.cbegin(); it != sponsorOf.cend(); ++it) {
+        QSet<QString> seen;
+        for (QString up = it.value(); !up.isEmpty() && !seen.contains(up); up = sponsorOf.value(up)) {
+            seen.insert(up);
+            ++downline[up];
+        }
+    }
+    QString best;
+    int bestGap = std::numeric_limits<int>::max();
+    for (auto it = downline.cbegin(); it != downline.cend(); ++it) {
+        const int gap = std::abs(it.value() + 1 - size);
+        if (gap < bestGap) {
+            bestGap = gap;
+            best = it.key();
+        }
+    }
+    return best;
+}
+
+/// The department page of the root (the whole customer base), a point
+/// transfer there, and Save Changes on a department of about 1,000 members.
+bool departmentPage(const Database &database, int repeat, QTextStream &out)
+{
+    QTemporaryDir folder;
+    ChoosePort port;
+    TData data(programFolderFor(folder, database) + QStringLiteral("quorvel"), port);
+    data.connect();
+    DepWindow dep;
+    const Timing root = time(repeat, [&] { dep.rebuild(); }, [&] { dep.showPage(data); });
+    const qsizetype rootMembers = dep.window->department().count();
+
+    // Pass 1 point from the second member to the third and back again.
+    const auto memberId = [&](int row) { return dep.window->department().DepList()[std::size_t(row)].Id; };
+    dep.window->AskPointsText = [] { return std::optional<QString>(QStringLiteral("1")); };
+    QAction *passTo = dep.window->findChild<QAction *>(QStringLiteral("actSendTo"));
+    bool forth = true;
+    const Timing transfer = time(repeat, [&] {
+        dep.window->HotRow = forth ? 2 : 3;
+        dep.window->HotCol = 4;
+        dep.window->updateActions();
+        port.id = memberId(forth ? 2 : 1);
+        forth = !forth;
+        passTo->trigger();
+        QApplication::processEvents();
+    });
+
+    // Found as the user finds it: the tree opened down to it.
+    const QString head = departmentOfAbout(data, 1000);
+    port.findText = head;
+    dep.window->miFindCustomerClick();
+    QApplication::processEvents();
+    const qsizetype members = dep.window->department().count();
+    QAction *save = dep.window->findChild<QAction *>(QStringLiteral("actSaveOrgChanges"));
+    double reserve = 0;
+    const Timing saving = time(
+        repeat,
+        [&] {
+            save->trigger();
+            QApplication::processEvents();
+        },
+        [&] {
+            DepGridModel *model = dep.window->depModel();
+            reserve += 0.25;
+            model->setData(model->index(1, DepGridModel::Reserve), QString::number(reserve));
+            dep.window->updateActions();
+        });
+    const bool found = !dep.window->department().isEmpty() && dep.window->department().DepList()[0].Id == head;
+    dep.window.reset();
+
+    const bool met = root.median < 1.5 && transfer.median < 0.5 && saving.median < 0.3 && rootMembers > 1 && found;
+    out << "  root department " << rootMembers << " rows, department of " << head << " " << members << " rows\n"
+        << "  root department shown       " << ms(root.median) << " (best " << ms(root.best) << ")\n"
+        << "  a transfer, recomputed      " << ms(transfer.median) << " (best " << ms(transfer.best) << ")\n"
+        << "  Save Changes, one row        " << ms(saving.median) << " (best " << ms(saving.best) << ")"
+        << (met ? "  (targets: 1.5 s, 0.5 s, 0.3 s: met)\n" : "  (targets: 1.5 s, 0.5 s, 0.3 s: MISSED)\n");
+    return met;
+}
+
 } // namespace
 
 const std::vector<Measurement> &wideMeasurements()
@@ -759,6 +892,7 @@ const std::vector<Measurement> &measurements()
         {"department tool against the sqlite3 shell", departmentProcess},
         {"bonus explanations of the root department", explanations},
         {"organization window: find 15 levels down", orgFindDeep},
+        {"department page: root, a transfer, Save Changes", departmentPage},
     };
     return list;
 }

@@ -21,7 +21,10 @@
 #include "Messages.h"
 #include "Numbers.h"
 #include "organization/Customer.h"
+#include "organization/DecBonusU.h"
 #include "organization/Department.h"
+#include "organization/PointsU.h"
+#include "CustomerTable.h"
 #include "organization/DriveCustU.h"
 #include "organization/OrgU.h"
 #include "reports/RepProduct.h"
@@ -52,6 +55,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QMouseEvent>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTreeWidget>
 #include <cstdio>
 #include <functional>
@@ -543,6 +548,60 @@ int main(int argc, char *argv[])
                      return sheet;
                  })
             && ok;
+        // The department page: the root's (every customer), then the first
+        // top customer's, with its context menu open over personal points.
+        const auto departmentOf = [&](QWidget *modal, bool root) {
+            auto *org = qobject_cast<TfrmOrg *>(modal);
+            auto *tree = modal->findChild<QTreeWidget *>(QStringLiteral("tvCustomer"));
+            auto *pages = modal->findChild<QTabWidget *>(QStringLiteral("pcOrg"));
+            if (!org || !tree || !pages)
+                return;
+            modal->resize(1000, 600);
+            if (!root)
+                openLevel(modal);
+            pages->setCurrentWidget(modal->findChild<QWidget *>(QStringLiteral("tsDeps")));
+        };
+        ok = saveNextModal(open, out, QStringLiteral("department-root.png"),
+                           [&](QWidget *modal) { departmentOf(modal, true); })
+            && ok;
+        ok = saveNextModal(open, out, QStringLiteral("department.png"),
+                           [&](QWidget *modal) { departmentOf(modal, false); })
+            && ok;
+        ok = saveNextModal(
+                 open, out, QStringLiteral("department-menu.png"),
+                 [&](QWidget *modal) {
+                     departmentOf(modal, false);
+                     auto *org = qobject_cast<TfrmOrg *>(modal);
+                     auto *grid = modal->findChild<QTableView *>(QStringLiteral("grdDep"));
+                     if (!org || !grid || grid->model()->rowCount() < 2)
+                         return;
+                     const QPoint cell = grid->visualRect(grid->model()->index(1, 3)).center();
+                     org->setHotCell(cell);
+                     org->updateActions();
+                     org->depMenu()->popup(grid->viewport()->mapToGlobal(cell));
+                 },
+                 [](QWidget *modal) {
+                     QPixmap sheet = modal->grab();
+                     if (auto *org = qobject_cast<TfrmOrg *>(modal); org && org->depMenu()->isVisible()) {
+                         QPainter painter(&sheet);
+                         painter.drawPixmap(org->depMenu()->pos() - modal->mapToGlobal(QPoint(0, 0)),
+                                            org->depMenu()->grab());
+                         org->depMenu()->close();
+                     }
+                     return sheet;
+                 })
+            && ok;
+        {
+            TfrmPoints amount(data.localization(), &mainWindow);
+            ok = saveDialog(&amount, out, QStringLiteral("points-amount.png")) && ok;
+            Department department;
+            CustomerTable customers(data.ADOConnection);
+            if (guarded(&mainWindow, [&] { department.Build(customers, QString()); }) && department.count() > 1) {
+                const TDepMember &head = department.DepList()[1];
+                TfrmDecipherBonus explanation(data.localization(), head, department.Detail(head), &mainWindow);
+                ok = saveDialog(&explanation, out, QStringLiteral("bonus-explanation.png")) && ok;
+            }
+        }
         TfrmCustomer points(data, &mainWindow);
         if (auto *begin = points.findChild<QDateEdit *>(QStringLiteral("dtpDateBegin")))
             begin->setDate(QDate::currentDate().addMonths(-2));
