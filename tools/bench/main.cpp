@@ -19,6 +19,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <functional>
 #include <malloc.h>
 #include <cstring>
 
@@ -59,13 +60,14 @@ bench::Database database(const QString &folder, int customers, QTextStream &out)
     return db;
 }
 
-/// A chain of `generations` ordinary customers with 0.1 points each, each
-/// sponsoring the next, made on first use; its head is customer 1.
-/// Throws db::DataError.
-bench::Database chain(const QString &folder, int generations, QTextStream &out)
+/// A database of `count` ordinary customers with `points` each, customer i
+/// named `nameOf(i)` and sponsored by `sponsorOf(i)` (0: none), made on
+/// first use under `file`; its head is customer 1. Throws db::DataError.
+bench::Database customerTree(const QString &folder, const QString &file, int count, double points,
+                             const std::function<int(int)> &sponsorOf, const std::function<QString(int)> &nameOf,
+                             QTextStream &out)
 {
-    bench::Database db{QDir(folder).filePath(QStringLiteral("chain-%1.mdb").arg(generations)), generations,
-                       QStringLiteral("1")};
+    bench::Database db{QDir(folder).filePath(file), count, QStringLiteral("1")};
     if (QFileInfo::exists(db.path)) {
         out << "database " << db.path << " (reused)\n";
         return db;
@@ -79,12 +81,14 @@ bench::Database chain(const QString &folder, int generations, QTextStream &out)
         db::Transaction transaction(connection);
         db::Statement insert(connection.handle(),
                              QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
-                                            "values (:id, :sponsor, :name, 0.1)"));
-        for (int i = 1; i <= generations; ++i) {
+                                            "values (:id, :sponsor, :name, :points)"));
+        for (int i = 1; i <= count; ++i) {
+            const int sponsor = sponsorOf(i);
             insert.reset();
             insert.bind(QStringLiteral(":id"), QString::number(i));
-            insert.bind(QStringLiteral(":sponsor"), i == 1 ? QVariant() : QVariant(QString::number(i - 1)));
-            insert.bind(QStringLiteral(":name"), QStringLiteral("Chain %1").arg(i));
+            insert.bind(QStringLiteral(":sponsor"), sponsor == 0 ? QVariant() : QVariant(QString::number(sponsor)));
+            insert.bind(QStringLiteral(":name"), nameOf(i));
+            insert.bind(QStringLiteral(":points"), points);
             insert.execute();
         }
         transaction.commit();
@@ -94,6 +98,25 @@ bench::Database chain(const QString &folder, int generations, QTextStream &out)
         throw db::DataError(QStringLiteral("cannot rename %1").arg(part));
     out << "database " << db.path << " (made)\n";
     return db;
+}
+
+/// A chain of `generations` customers with 0.1 points each, each sponsoring
+/// the next. Throws db::DataError.
+bench::Database chain(const QString &folder, int generations, QTextStream &out)
+{
+    return customerTree(
+        folder, QStringLiteral("chain-%1.mdb").arg(generations), generations, 0.1, [](int i) { return i - 1; },
+        [](int i) { return QStringLiteral("Chain %1").arg(i); }, out);
+}
+
+/// One customer with `members` direct members of 1 point each, named in the
+/// reverse of their identifiers' order, so the tree's name order is not the
+/// table's. Throws db::DataError.
+bench::Database wide(const QString &folder, int members, QTextStream &out)
+{
+    return customerTree(
+        folder, QStringLiteral("wide-%1.mdb").arg(members), members + 1, 1.0, [](int i) { return i == 1 ? 0 : 1; },
+        [members](int i) { return QStringLiteral("Member %1").arg(members + 1 - i, 5, 10, QLatin1Char('0')); }, out);
 }
 
 /// Ten catalogues of 5,000 products each, made on first use. Throws db::DataError.
@@ -117,39 +140,6 @@ bench::Database catalogues(const QString &folder, QTextStream &out)
 }
 
 /// Whether the measurement `name` runs: every one without --only.
-bench::Database wide(const QString &folder, int members, QTextStream &out)
-{
-    bench::Database db{QDir(folder).filePath(QStringLiteral("wide-%1.mdb").arg(members)), members + 1,
-                       QStringLiteral("1")};
-    if (QFileInfo::exists(db.path)) {
-        out << "database " << db.path << " (reused)\n";
-        return db;
-    }
-    const QString part = db.path + QStringLiteral(".part");
-    QFile::remove(part);
-    makedb(folder, {part});
-    {
-        db::Connection connection;
-        connection.openFile(part);
-        db::Transaction transaction(connection);
-        db::Statement insert(connection.handle(),
-                             QStringLiteral("insert into customer (id, id_customer, sname, totalpoints) "
-                                            "values (:id, :sponsor, :name, 1)"));
-        for (int i = 1; i <= members + 1; ++i) {
-            insert.reset();
-            insert.bind(QStringLiteral(":id"), QString::number(i));
-            insert.bind(QStringLiteral(":sponsor"), i == 1 ? QVariant() : QVariant(QStringLiteral("1")));
-            insert.bind(QStringLiteral(":name"), QStringLiteral("Member %1").arg(members + 1 - i, 5, 10, QLatin1Char('0')));
-            insert.execute();
-        }
-        transaction.commit();
-    }
-    if (!QFile::rename(part, db.path))
-        throw db::DataError(QStringLiteral("cannot rename %1").arg(part));
-    out << "database " << db.path << " (made)\n";
-    return db;
-}
-
 bool chosen(const QString &only, const QString &name)
 {
     return only.isEmpty() || name.contains(only, Qt::CaseInsensitive);
