@@ -152,10 +152,7 @@ private:
 template <typename T>
 T *in(QWidget *window, const char *name)
 {
-    T *found = window->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
+    return ui_test::namedChild<T>(window, name);
 }
 
 QAction *command(TfrmOrder &editor, const char *name)

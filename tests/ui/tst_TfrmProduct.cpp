@@ -359,10 +359,7 @@ private:
     template <typename T>
     T *child(const char *name)
     {
-        T *found = m_window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no %s", name);
-        return found;
+        return ui_test::namedChild<T>(m_window.get(), name);
     }
     QStringList shownIds()
     {

@@ -8,6 +8,7 @@
 #include "engine/Dataset.h"
 
 #include <QMessageBox>
+#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -17,6 +18,16 @@
 class QWidget;
 
 namespace ui_test {
+
+/// The child of `parent` named `name`; a test without it cannot go on.
+template <typename T>
+T *namedChild(const QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
 
 /// Runs `act` on the next modal widget that opens (a dialog's exec or a
 /// message box) within a few seconds; nothing happens when none opens.
