@@ -35,22 +35,11 @@ constexpr rlim_t kSmallFileLimit = 64 * 1024;
 /// at most (a full disk); its exit status, -1 when it did not exit.
 int inChild(const std::function<int()> &body, rlim_t fileLimit = RLIM_INFINITY)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
+    return testing_support::runInChild(body, [fileLimit] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{fileLimit, fileLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        int status = 126;
-        try {
-            status = body();
-        } catch (...) {
-        }
-        ::_exit(status);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    });
 }
 
 /// The error number `body` fails with (0: it failed without one; -1: it did not fail).
@@ -93,6 +82,15 @@ protected:
                                  "insert into orders (id, id_customer, totalpoints, ordersdate) "
                                  "select i, '1', i, '2026-01-01 00:00:00.000 ' || hex(randomblob(100)) from n; commit")
                       .arg(orders));
+    }
+    /// `fill` with `orders`, then all but the first `kept` deleted again:
+    /// a file with room to compact away.
+    static void fillWithRoom(const QString &file, int orders, int kept)
+    {
+        fill(file, orders);
+        db::Connection c;
+        c.openFile(file);
+        c.execute(QStringLiteral("delete from orders where id > %1").arg(kept));
     }
     /// The first value of `sql` on the database `file`.
     static QVariant scalar(const QString &file, const QString &sql)
@@ -281,12 +279,7 @@ TEST_F(DatabaseFilesTest, Restore_RefusedSourcesLeaveTheDatabaseAsItWas)
 
 TEST_F(DatabaseFilesTest, Compact_ShrinksKeepingDataAndPermissions)
 {
-    fill(path, 20000);
-    {
-        db::Connection c;
-        c.openFile(path);
-        c.execute(QStringLiteral("delete from orders where id > 10"));
-    }
+    fillWithRoom(path, 20000, 10);
     QFile::setPermissions(path, QFileDevice::Permissions(0x6640));
     const qint64 before = QFileInfo(path).size();
     CompactInPlace(path);
@@ -299,12 +292,7 @@ TEST_F(DatabaseFilesTest, Compact_ShrinksKeepingDataAndPermissions)
 
 TEST_F(DatabaseFilesTest, Compact_FailuresLeaveTheFileByteIdentical)
 {
-    fill(path, 3000);
-    {
-        db::Connection c;
-        c.openFile(path);
-        c.execute(QStringLiteral("delete from orders where id > 100"));
-    }
+    fillWithRoom(path, 3000, 100);
     QFile::setPermissions(path, QFileDevice::Permissions(0x6644));
     const QByteArray before = readFileBytes(path);
     const auto compact = [this] { return failureOf([this] { CompactInPlace(path); }); };

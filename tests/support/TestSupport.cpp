@@ -60,18 +60,14 @@ ZoneGuard::~ZoneGuard()
     ::tzset();
 }
 
-int runUnprivileged(const std::function<int()> &body)
+int runInChild(const std::function<int()> &body, const std::function<void()> &prepare)
 {
     const pid_t child = ::fork();
     if (child < 0)
         return -1;
     if (child == 0) {
-        if (::geteuid() == 0) {
-            const passwd *nobody = ::getpwnam("nobody");
-            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0
-                || ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0)
-                ::_exit(125);
-        }
+        if (prepare)
+            prepare();
         int status = 126;
         try {
             status = body();
@@ -83,6 +79,18 @@ int runUnprivileged(const std::function<int()> &body)
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+int runUnprivileged(const std::function<int()> &body)
+{
+    return runInChild(body, [] {
+        if (::geteuid() != 0)
+            return;
+        const passwd *nobody = ::getpwnam("nobody");
+        if (!nobody || ::setgroups(0, nullptr) != 0 || ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0
+            || ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0)
+            ::_exit(125);
+    });
 }
 
 QByteArray readFileBytes(const QString &path)

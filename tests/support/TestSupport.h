@@ -64,6 +64,11 @@ private:
 void addCustomer(db::Connection &connection, const QString &id, const QVariant &sponsor, const QString &name,
                  double points, double reserve = 0);
 
+/// Runs `body` in a forked child, after `prepare` (in the child); the
+/// child's exit status: `body`'s result, 126 when it threw, -1 when the
+/// child did not exit.
+int runInChild(const std::function<int()> &body, const std::function<void()> &prepare = {});
+
 /// Runs `body` in a child process and gives its exit status (-1 when the
 /// child could not be made, changed user or was killed). A process run by
 /// root ignores file permissions, so a child of root first becomes the
