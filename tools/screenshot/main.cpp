@@ -91,13 +91,12 @@ bool saveDialog(QDialog *dialog, const QDir &out, const QString &name)
     return saved;
 }
 
-// Runs `open`, which shows a modal dialog the way the program does, renders
-// that dialog (after `prepare`, when given) and closes it again.
-bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name,
-                   const std::function<void(QWidget *)> &prepare = {},
-                   const std::function<QPixmap(QWidget *)> &render = {})
+// Runs `open` and, while it runs, hands each modal widget it shows to
+// `handle` until `handle` takes one (returns true); whether one was taken.
+// The poll rests while `handle` runs, which may spin event loops of its own.
+bool onModals(const std::function<void()> &open, const std::function<bool(QWidget *)> &handle)
 {
-    bool saved = false, seen = false;
+    bool taken = false;
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -105,7 +104,24 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
         if (!modal || !modal->isVisible())
             return;
         poll.stop();
-        seen = true;
+        taken = handle(modal);
+        if (!taken)
+            poll.start();
+    });
+    poll.start();
+    guarded(nullptr, open);
+    poll.stop();
+    return taken;
+}
+
+// Runs `open`, which shows a modal dialog the way the program does, renders
+// that dialog (after `prepare`, when given) and closes it again.
+bool saveNextModal(const std::function<void()> &open, const QDir &out, const QString &name,
+                   const std::function<void(QWidget *)> &prepare = {},
+                   const std::function<QPixmap(QWidget *)> &render = {})
+{
+    bool saved = false;
+    const bool seen = onModals(open, [&](QWidget *modal) {
         if (prepare)
             prepare(modal);
         if (render) {
@@ -121,10 +137,8 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
             dialog->reject();
         else
             modal->close();
+        return true;
     });
-    poll.start();
-    guarded(nullptr, open);
-    poll.stop();
     if (!seen)
         std::fprintf(stderr, "screenshot: no window opened for %s\n", qPrintable(name));
     return saved;
@@ -135,24 +149,17 @@ bool saveNextModal(const std::function<void()> &open, const QDir &out, const QSt
 bool saveOrderEditor(const std::function<void()> &open, const QDir &out, const QString &name,
                      const std::function<void(TfrmOrder *)> &prepare = {})
 {
-    bool saved = false, seen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
+    bool saved = false;
+    const bool seen = onModals(open, [&](QWidget *modal) {
         if (auto *chooser = qobject_cast<TfrmRef *>(modal)) {
             chooser->dataset().first();
             chooser->actChooseUpdate();
             chooser->chooseCommand()->trigger();
-            return;
+            return false;
         }
         auto *editor = qobject_cast<TfrmOrder *>(modal);
-        if (!editor || seen)
-            return;
-        seen = true;
-        poll.stop();
+        if (!editor)
+            return false;
         // The editor's own loop runs what it opens.
         QMetaObject::invokeMethod(editor, [&, editor] {
             if (prepare)
@@ -160,10 +167,8 @@ bool saveOrderEditor(const std::function<void()> &open, const QDir &out, const Q
             saved = save(editor, out, name);
             editor->close();
         }, Qt::QueuedConnection);
+        return true;
     });
-    poll.start();
-    guarded(nullptr, open);
-    poll.stop();
     if (!seen)
         std::fprintf(stderr, "screenshot: no order editor opened for %s\n", qPrintable(name));
     return saved;
